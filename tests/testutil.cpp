@@ -1,0 +1,155 @@
+#include "testutil.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+const char *const BANNER =
+    "zelcomp 1.0 - macro compiler and uploader for ZEL graphic LCD modules\n"
+    "usage: zelcomp [-o] [-c<port>] [-b<baudrate>] [file]\n";
+
+testctx::testctx() : ctx(new zelctx)
+{
+    zelinit(*ctx);
+    ctx->con = open_memstream(&conbuf, &conlen);
+    ctx->conin = fopen("/dev/null", "r");
+}
+
+testctx::~testctx()
+{
+    while (ctx->filenr >= 0) {
+        fclose(ctx->datei[ctx->filenr].fp);
+        ctx->filenr--;
+    }
+    if (ctx->fperr)
+        fclose(ctx->fperr);
+    fclose(ctx->con);
+    fclose(ctx->conin);
+    free(conbuf);
+}
+
+std::string testctx::out()
+{
+    fflush(ctx->con);
+    return std::string(conbuf, conlen);
+}
+
+void testctx::line(const char *text)
+{
+    snprintf(ctx->zeile, sizeof ctx->zeile, "%s", text);
+    ctx->zptr = ctx->zeile;
+}
+
+tempdir::tempdir()
+{
+    char tmpl[] = "/tmp/zeltest.XXXXXX";
+    path = mkdtemp(tmpl);
+}
+
+static int weg(const char *p, const struct stat *, int, struct FTW *)
+{
+    return remove(p);
+}
+
+tempdir::~tempdir()
+{
+    chmod(path.c_str(), 0700);
+    nftw(path.c_str(), weg, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+chdirguard::chdirguard(const std::string &dir)
+{
+    char buf[4096];
+    old = getcwd(buf, sizeof buf) ? buf : "/";
+    if (chdir(dir.c_str()) != 0)
+        abort();
+}
+
+chdirguard::~chdirguard()
+{
+    if (chdir(old.c_str()) != 0)
+        abort();
+}
+
+void writefile(const std::string &path, const std::string &b)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f)
+        abort();
+    fwrite(b.data(), 1, b.size(), f);
+    fclose(f);
+}
+
+std::string readfile(const std::string &path)
+{
+    std::string s;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return s;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        s.append(buf, n);
+    fclose(f);
+    return s;
+}
+
+bool fileexists(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::string bytes(std::initializer_list<int> b)
+{
+    std::string s;
+    for (int v : b)
+        s.push_back((char)v);
+    return s;
+}
+
+runresult runprog(const std::string &dir, const std::string &prog,
+                  const std::vector<std::string> &args, const std::string &input,
+                  const std::vector<std::string> &env)
+{
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0)
+        abort();
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        close(in[0]); close(in[1]); close(out[0]); close(out[1]);
+        if (chdir(dir.c_str()) != 0)
+            _exit(127);
+        for (const std::string &e : env)
+            putenv(strdup(e.c_str()));
+        std::vector<char *> argv;
+        argv.push_back(strdup(prog.c_str()));
+        for (const std::string &a : args)
+            argv.push_back(strdup(a.c_str()));
+        argv.push_back(nullptr);
+        execv(prog.c_str(), argv.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    if (!input.empty() && write(in[1], input.data(), input.size()) < 0)
+        abort();
+    close(in[1]);
+    runresult r;
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(out[0], buf, sizeof buf)) > 0)
+        r.out.append(buf, n);
+    close(out[0]);
+    int st;
+    waitpid(pid, &st, 0);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}

@@ -1,0 +1,67 @@
+// Shared helpers of the test programs: fresh compile contexts with captured
+// console text, temporary directories, files, and runs of the built binary.
+#ifndef ZELCOMP_TESTUTIL_H
+#define ZELCOMP_TESTUTIL_H
+
+#include "zelcomp.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// A context in its start state whose console text is captured.
+struct testctx {
+    std::unique_ptr<zelctx> ctx;
+    char *conbuf = nullptr;
+    size_t conlen = 0;
+
+    testctx();
+    ~testctx();
+    zelctx &c() { return *ctx; }
+    zelctx *operator->() { return ctx.get(); }
+    std::string out();              // console text so far
+    void line(const char *text);    // puts text into zeile, zptr at its start
+};
+
+// A fresh empty directory, removed with its contents at destruction.
+struct tempdir {
+    std::string path;
+    tempdir();
+    ~tempdir();
+    std::string operator/(const std::string &name) const { return path + "/" + name; }
+};
+
+// Changes into a directory for the lifetime of the object.
+struct chdirguard {
+    std::string old;
+    explicit chdirguard(const std::string &dir);
+    ~chdirguard();
+};
+
+void writefile(const std::string &path, const std::string &bytes);
+std::string readfile(const std::string &path);
+bool fileexists(const std::string &path);
+std::string bytes(std::initializer_list<int> b);
+
+struct runresult {
+    int status;         // exit status, or -1 when the program did not exit normally
+    std::string out;    // standard output
+};
+
+// Runs a program in dir with the given arguments and standard input.
+runresult runprog(const std::string &dir, const std::string &prog,
+                  const std::vector<std::string> &args, const std::string &input = "",
+                  const std::vector<std::string> &env = {});
+
+#ifdef ZELCOMP_BIN
+inline runresult runzel(const std::string &dir, const std::vector<std::string> &args,
+                        const std::string &input = "")
+{
+    return runprog(dir, ZELCOMP_BIN, args, input);
+}
+#endif
+
+// The text the program prints before anything else.
+extern const char *const BANNER;
+
+#endif

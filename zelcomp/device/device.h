@@ -1,0 +1,27 @@
+// Model and baud tables, the module handshake and the upload.
+#ifndef ZELCOMP_DEVICE_H
+#define ZELCOMP_DEVICE_H
+
+#include "../zelcomp.h"
+
+struct zelmodel {
+    int xdots;
+    int ydots;
+    int orient;        // 'V', 'H' or 'h'
+    char name[10];
+    int datamax;
+};
+
+enum { ZELMODELS = 5, ZELBAUDS = 8 };
+extern const zelmodel zel[ZELMODELS];
+extern const int zelbaud[ZELBAUDS];
+
+int zelstr2var(zelctx &c, const char *text);
+int baudindex(long rate);                  // index in zelbaud, or -1
+
+int checkzel(zelctx &c);
+int checkEEPROM(zelctx &c);
+int writeprotect(zelctx &c);
+void uploadeep(zelctx &c);
+
+#endif

@@ -1,0 +1,35 @@
+// The five module models and the eight rates the modules know.
+#include "device.h"
+
+#include <strings.h>
+
+const zelmodel zel[ZELMODELS] = {
+    {120, 32, 'V', "ZEL310-2", 95},
+    {160, 80, 'h', "ZEL420-3", 129},
+    {240, 64, 'H', "ZEL530-4", 187},
+    {240, 128, 'H', "ZEL530-5", 191},
+    {128, 64, 'V', "QO417-2R8", 31},
+};
+
+const int zelbaud[ZELBAUDS] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+
+// Names count in their first 8 characters only, which is all the upload
+// file header has room for.
+int zelstr2var(zelctx &c, const char *text)
+{
+    int r = 0;
+    for (int i = 0; i < ZELMODELS; i++) {
+        r = strncasecmp(zel[i].name, text, 8);
+        if (r == 0)
+            c.zelnr = i;
+    }
+    return r;
+}
+
+int baudindex(long rate)
+{
+    for (int i = 0; i < ZELBAUDS; i++)
+        if (zelbaud[i] == rate)
+            return i;
+    return -1;
+}

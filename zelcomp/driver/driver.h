@@ -1,0 +1,31 @@
+// Compiler driver: source files and error reports, the EEPROM image,
+// the line dispatcher and the output files.
+#ifndef ZELCOMP_DRIVER_H
+#define ZELCOMP_DRIVER_H
+
+#include "../zelcomp.h"
+
+// source files and error reporting
+int openfile(zelctx &c, const char *name);
+int closeaktfile(zelctx &c);
+int readzeile(zelctx &c);                  // 1 = a line is in zeile, 0 = end of this file
+int getfilename(zelctx &c, char *buf);
+void showerror(zelctx &c, const char *msg);
+// Formats a message into err (cut to fit) and reports it.
+void fehler(zelctx &c, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+
+// EEPROM image
+void resetimage(zelctx &c);
+int platz(const zelctx &c, long n);        // 1 when n more bytes fit into the data area
+void eepadr(unsigned char *entry, int d);  // address of data offset d, low byte first
+int tabfrei(const unsigned char *entry);   // 1 when a 2-byte entry is unused
+void append(zelctx &c, const unsigned char *p, int n);
+
+// directive dispatcher
+void dispatch(zelctx &c);
+
+// output files
+void writeobj(zelctx &c);
+void writeeep(zelctx &c);
+
+#endif

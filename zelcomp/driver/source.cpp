@@ -1,0 +1,98 @@
+// The include stack, reading source lines, file names in angle brackets,
+// and the one place where user errors are reported and counted.
+#include "driver.h"
+
+#include <cstdarg>
+#include <cstring>
+
+static void setcurrent(zelctx &c)
+{
+    c.fp = c.filenr >= 0 ? c.datei[c.filenr].fp : nullptr;
+}
+
+int openfile(zelctx &c, const char *name)
+{
+    // The stack is fixed; a file that includes itself must not run off its end.
+    if (c.filenr + 1 >= MAXDATEI) {
+        fehler(c, "Too many nested Includefiles <%s> !", name);
+        return 0;
+    }
+    quelle &q = c.datei[++c.filenr];
+    snprintf(q.name, sizeof q.name, "%s", name);
+    FILE *f = fopen(name, "rb");
+    if (!f) {
+        c.filenr--;
+        setcurrent(c);
+        fehler(c, "Cannot Open File <%s> !\n", name);
+        return 0;
+    }
+    fprintf(c.con, "\nOpen File <%s>", name);
+    q.fp = f;
+    q.line = 0;
+    setcurrent(c);
+    return 1;
+}
+
+int closeaktfile(zelctx &c)
+{
+    fclose(c.datei[c.filenr].fp);
+    c.datei[c.filenr].fp = nullptr;
+    c.filenr--;
+    setcurrent(c);
+    return c.filenr >= 0;
+}
+
+int readzeile(zelctx &c)
+{
+    if (!fgets(c.zeile, ZEILEN - 1, c.fp))
+        return 0;
+    c.datei[c.filenr].line++;
+    // Control characters at the end go (CR, LF, tabs), trailing blanks and
+    // the first character always stay.
+    int i = (int)strlen(c.zeile) - 1;
+    while (i > 0 && (unsigned char)c.zeile[i] < 32)
+        c.zeile[i--] = 0;
+    c.zptr = c.zeile;
+    return 1;
+}
+
+int getfilename(zelctx &c, char *buf)
+{
+    char *p = strchr(c.zptr, '<');
+    if (!p) {
+        buf[0] = 0;
+        fehler(c, "Cannot found a Filename !");
+        c.zptr += strlen(c.zptr);
+        return 0;
+    }
+    c.zptr = p + 1;
+    // zeile is shorter than any name buffer, so the copy always fits.
+    int n = 0;
+    while (*c.zptr != '>' && (unsigned char)*c.zptr > 32)
+        buf[n++] = *c.zptr++;
+    buf[n] = 0;
+    return 1;
+}
+
+void showerror(zelctx &c, const char *msg)
+{
+    const quelle *q = c.filenr >= 0 ? &c.datei[c.filenr] : nullptr;
+    if (c.fperr) {
+        if (q)
+            fprintf(c.fperr, "\nError in file <%s> line %d", q->name, q->line);
+        fprintf(c.fperr, "\n-->%s%s\n", c.zeile, msg);
+    }
+    if (q)
+        fprintf(c.con, "\nError in file <%s> line %d", q->name, q->line);
+    fprintf(c.con, "\n--> %s%s\n", c.zeile, msg);
+    c.errors++;
+}
+
+void fehler(zelctx &c, const char *fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(c.err, sizeof c.err, fmt, ap);   // a long file name is cut to fit
+    va_end(ap);
+    showerror(c, c.err);
+}

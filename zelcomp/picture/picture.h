@@ -1,0 +1,15 @@
+// The PICTURE directive, picture files and bitmap conversion.
+#ifndef ZELCOMP_PICTURE_H
+#define ZELCOMP_PICTURE_H
+
+#include "../zelcomp.h"
+
+int bild2eep(zelctx &c);
+int loadbild(zelctx &c, const char *name);
+
+int iw(unsigned char b0, unsigned char b1);
+int lw(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3);
+void bmp2blh(const zelctx &c, unsigned char *dst, const unsigned char *bmp);
+void bmp2blv(const zelctx &c, unsigned char *dst, const unsigned char *bmp);
+
+#endif

@@ -1,0 +1,215 @@
+// zelcomp: compiles a macro source into the EEPROM image of a ZEL module,
+// writes the upload file and, given a COM port, uploads it.
+#include "zelcomp.h"
+#include "driver/driver.h"
+#include "expr/expr.h"
+#include "macro/macro.h"
+#include "device/device.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+static const char banner[] =
+    "zelcomp 1.0 - macro compiler and uploader for ZEL graphic LCD modules\n"
+    "usage: zelcomp [-o] [-c<port>] [-b<baudrate>] [file]\n";
+
+void zelinit(zelctx &c)
+{
+    resetimage(c);
+    predefkonst(c);
+    c.filenr = -1;
+    c.fp = nullptr;
+    c.aktmaknr = -1;
+    c.aktmakadr = c.aktmaklen = c.maknroff = 0;
+    c.aktbeflen = 0;
+    c.eepadrmax = 0;
+    c.orgbaud = -1;
+    c.zelnr = 3;
+    c.com = 0;
+    c.softbaud = -1;
+    c.newbaud = 0;
+    c.eepobjfile = 0;
+    c.str[0] = c.outfile[0] = c.objfile[0] = 0;
+    c.zeile[0] = 0;
+    c.zptr = c.zeile;
+    c.err[0] = 0;
+    c.errors = 0;
+    c.fperr = nullptr;
+    c.filelen = 0;
+    c.con = stdout;
+    c.conin = stdin;
+}
+
+// A number after an option letter; an unreadable one keeps the old value.
+static long optzahl(const char *s, long alt)
+{
+    char *end;
+    errno = 0;
+    long v = strtol(s, &end, 10);
+    return end == s ? alt : v;
+}
+
+// Reads the command line; returns 0 when a file name did not fit into str.
+static int kommandozeile(zelctx &c, int argc, char **argv)
+{
+    int ok = 1;
+    for (int i = 1; i < argc; i++) {
+        const char *a = argv[i];
+        if (a[0] != '-') {
+            ok = strlen(a) < sizeof c.str;
+            snprintf(c.str, sizeof c.str, "%s", ok ? a : "");
+            continue;
+        }
+        switch (a[1] ? a[1] | 0x20 : 0) {
+        case 'b':
+            c.newbaud = optzahl(a + 2, c.newbaud);
+            if (baudindex(c.newbaud) < 0) {
+                fprintf(c.con, "\nBaudrate %ld is not supported !", c.newbaud);
+                c.newbaud = 0;
+            }
+            break;
+        case 'c': {
+            long v = optzahl(a + 2, c.com);
+            c.com = v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : (int)v;
+            if (c.com < 1 || c.com > 2) {
+                fprintf(c.con, "\nComport %d is not supported !", c.com);
+                c.com = 0;
+            }
+            break;
+        }
+        case 'o':
+            c.eepobjfile = 1;
+            break;
+        }
+    }
+    return ok;
+}
+
+// Asks for the source name; returns 0 when the answer did not fit into str.
+static int frage(zelctx &c)
+{
+    fprintf(c.con, "Filename: ");
+    fflush(c.con);
+    if (!fgets(c.str, sizeof c.str, c.conin)) {
+        c.str[0] = 0;
+        return 1;
+    }
+    size_t n = strcspn(c.str, "\r\n");
+    int ok = c.str[n] != 0 || strlen(c.str) < sizeof c.str - 1 || feof(c.conin);
+    if (!ok) {
+        int ch;
+        while ((ch = fgetc(c.conin)) != EOF && ch != '\n')
+            ;
+        c.str[0] = 0;
+    }
+    c.str[n] = 0;
+    return ok;
+}
+
+// Derives NAME.EEP and NAME.EEO; returns 1 for an upload-only run.
+static int ausgabenamen(zelctx &c)
+{
+    snprintf(c.outfile, sizeof c.outfile, "%s", c.str);
+    char *punkt = strrchr(c.outfile, '.');
+    if (punkt && strncasecmp(punkt + 1, "EEP", 3) == 0)
+        return 1;
+    if (punkt)
+        *punkt = 0;
+    // The caller made sure that the name leaves room for the extension.
+    size_t n = strlen(c.outfile);
+    memcpy(c.objfile, c.outfile, n);
+    memcpy(c.objfile + n, ".EEO", 5);
+    memcpy(c.outfile + n, ".EEP", 5);
+    return 0;
+}
+
+static void kompiliere(zelctx &c)
+{
+    if (!openfile(c, c.str))
+        return;
+    while (c.filenr >= 0) {
+        if (readzeile(c))
+            dispatch(c);
+        else
+            closeaktfile(c);
+    }
+    closemakro(c);
+}
+
+static void fehlerbilanz(zelctx &c)
+{
+    fprintf(c.con, "\n\n---> found %d Errors !\n", c.errors);
+    if (c.fperr) {
+        fprintf(c.fperr, "\nfound %d Errors !", c.errors);
+        fprintf(c.con, "\n---> see File <%s>", "ERROR.OUT");
+    }
+    fprintf(c.con, "\n<RETURN>");
+    fflush(c.con);
+    if (!fgets(c.str, sizeof c.str, c.conin))
+        c.str[0] = 0;
+}
+
+static void uebersicht(zelctx &c)
+{
+    fprintf(c.con, "\nSuccess !");
+    fprintf(c.con, "\nEEPROM-Memory overview:");
+    fprintf(c.con, "\n     System:      %5ld bytes", (long)SYSSIZE);
+    fprintf(c.con, "\n %3d Fonts:       %5ld bytes", c.fontanz, c.fontlen);
+    fprintf(c.con, "\n %3d Pictures:    %5ld bytes", c.bildanz, c.bildlen);
+    fprintf(c.con, "\n %3d Makros:      %5ld bytes", c.makanz, c.maklen);
+    fprintf(c.con, "\n %3d Touchmakros: %5ld bytes", c.tmakanz, c.tmaklen);
+    fprintf(c.con, "\n %3d Portmakros:  %5ld bytes", c.pmakanz, c.pmaklen);
+    fprintf(c.con, "\n ----------------------------");
+    fprintf(c.con, "\n %ld bytes used\n", (long)c.adresse + SYSSIZE);
+}
+
+int zelrun(zelctx &c, int argc, char **argv)
+{
+    fprintf(c.con, "%s", banner);
+    int nameok = kommandozeile(c, argc, argv);
+    if (nameok && !c.str[0])
+        nameok = frage(c);
+    // A name that fits into str may still have no room for its extension.
+    if (nameok && strlen(c.str) + 4 >= sizeof c.outfile)
+        nameok = 0;
+    if (nameok && ausgabenamen(c)) {
+        if (c.com)
+            uploadeep(c);
+        return 0;
+    }
+    c.errors = 0;
+    c.fperr = fopen("ERROR.OUT", "w");
+    if (nameok)
+        kompiliere(c);
+    else
+        fehler(c, "Filename is to long !");
+    if (c.errors == 0) {
+        if (c.eepobjfile)
+            writeobj(c);
+        writeeep(c);
+    }
+    if (c.errors)
+        fehlerbilanz(c);
+    else {
+        uebersicht(c);
+        if (c.com)
+            uploadeep(c);
+    }
+    if (c.fperr)
+        fclose(c.fperr);
+    c.fperr = nullptr;
+    fflush(c.con);
+    return c.errors ? 1 : 0;
+}
+
+#ifndef ZELCOMP_NO_MAIN
+int main(int argc, char **argv)
+{
+    zelctx c;
+    zelinit(c);
+    return zelrun(c, argc, argv);
+}
+#endif

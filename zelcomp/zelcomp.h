@@ -1,0 +1,97 @@
+// The compile context: every piece of state of one run of zelcomp.
+// Each folder's functions work on one of these; nothing else is mutable,
+// so a test can run as many compiles in one process as it likes.
+#ifndef ZELCOMP_ZELCOMP_H
+#define ZELCOMP_ZELCOMP_H
+
+#include <cstdio>
+
+// EEPROM layout of the module
+enum {
+    EEPSIZE = 65536,
+    SYSSIZE = 3632,            // header area + font, picture and macro tables
+    DATASIZE = EEPSIZE - SYSSIZE,
+    FONTTAB = 32,              // 16 entries x 2 bytes
+    BILDTAB = 512,             // 256 entries x 2 bytes
+    MAKROTAB = 3072,           // 768 entries x 4 bytes
+    ZEILEN = 256,
+    ERRLEN = 80,
+    NAMELEN = 256,
+    MAXDATEI = 10,
+    MAXKONST = 1024,
+    KONSTNAME = 30,            // 29 characters and the terminating zero
+    BEFLEN = 270,
+    BUFLEN = 8200,
+};
+
+struct quelle {                // one entry of the include stack
+    FILE *fp;
+    int line;
+    char name[NAMELEN];
+};
+
+struct konstante {
+    int wert;
+    char name[KONSTNAME];
+};
+
+struct zelctx {
+    // EEPROM image
+    unsigned char font[FONTTAB];
+    unsigned char bild[BILDTAB];
+    unsigned char makro[MAKROTAB];
+    unsigned char eeprom[DATASIZE];
+    int adresse;
+    int makanz, tmakanz, pmakanz, bildanz, fontanz;
+    long maklen, tmaklen, pmaklen, bildlen, fontlen;
+
+    // constants
+    konstante konst[MAXKONST];
+    int konstanz;
+
+    // source files and errors
+    quelle datei[MAXDATEI];
+    int filenr;
+    FILE *fp;
+    char zeile[ZEILEN];
+    char *zptr;
+    char err[ERRLEN];
+    int errors;
+    FILE *fperr;
+
+    // names and settings
+    char str[NAMELEN];
+    char outfile[NAMELEN];
+    char objfile[NAMELEN];
+    int eepobjfile;
+    int zelnr;
+    int com;
+    int softbaud;
+    long newbaud;
+    int eepadrmax;
+    int orgbaud;
+
+    // open macro block and the command buffer
+    int aktmaknr, aktmakadr, aktmaklen, maknroff;
+    unsigned char bef[BEFLEN];
+    int aktbeflen;
+
+    // file buffer shared by the picture, font and data loaders
+    unsigned char buffer[BUFLEN];
+    long filelen;
+
+    // upload file writer
+    int wrblksize, wraktblk, wradr;
+
+    // where console text goes and where typed answers come from
+    FILE *con;
+    FILE *conin;
+};
+
+// Puts a context into the state a run starts in (tables, constants, counters).
+void zelinit(zelctx &c);
+
+// The whole run of the program for one command line.
+int zelrun(zelctx &c, int argc, char **argv);
+
+#endif
