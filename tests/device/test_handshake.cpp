@@ -46,6 +46,8 @@ TEST_F(Handshake, BlockStopsAtTheByteThatTimesOut)
     EXPECT_EQ(sentbytes(), bytes({1, 2}));
 }
 
+namespace {
+
 struct rate_case {
     long rate;
     const char *out;
@@ -263,3 +265,5 @@ INSTANTIATE_TEST_SUITE_P(
                       protect_case{false, 0, lesen(0), 0x5A},
                       // no reply to the read-back
                       protect_case{false, 1, lesen(0) + schreiben0(0xA5) + lesen(0), 0xA5}));
+
+} // namespace
