@@ -130,22 +130,6 @@ INSTANTIATE_TEST_SUITE_P(
                       wrong_case{1, {160, 80, 'H'}, ""},
                       wrong_case{3, {1, 2, 3}, ""}));
 
-TEST_F(Handshake, MatchingModelIsFoundForEachModel)
-{
-    sm.rate = 115200;
-    for (int j = 0; j < ZELMODELS; j++) {
-        testctx u;
-        scriptreset();
-        COMopen(1, 9600);
-        u->zelnr = j;
-        sm.rate = 115200;
-        sm.ident[0] = zel[j].xdots;
-        sm.ident[1] = zel[j].ydots;
-        sm.ident[2] = zel[j].orient;
-        EXPECT_EQ(checkzel(u.c()), 7) << j;
-    }
-}
-
 TEST_F(Handshake, IdentifyThatCannotBeSentEndsSilently)
 {
     for (long n : {0L, 1L}) {
