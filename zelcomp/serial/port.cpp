@@ -104,10 +104,32 @@ int COMopen(int n, long baud)
     return 1;
 }
 
+// Bytes still queued go out before the port closes, but a line held back
+// for good must not keep close() waiting for the driver's long default:
+// what has not moved for the CTS time-out is dropped.
+static void ausgabeleeren(void)
+{
+    int rest, vorher = -1, ticks = 0, tick = clockhs();
+    while (ioctl(_comh, TIOCOUTQ, &rest) == 0 && rest > 0 && ticks <= _comtohs) {
+        if (rest != vorher) {
+            vorher = rest;
+            ticks = 0;
+        }
+        poll(nullptr, 0, 1);
+        int jetzt = clockhs();
+        if (jetzt != tick) {
+            tick = jetzt;
+            ticks++;
+        }
+    }
+    tcflush(_comh, TCOFLUSH);
+}
+
 void COMclose(void)
 {
     if (_comh < 0)
         return;
+    ausgabeleeren();
     ioctl(_comh, TIOCNXCL);
     close(_comh);
     _comh = -1;
