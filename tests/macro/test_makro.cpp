@@ -110,9 +110,11 @@ TEST_P(Abschnitt, EntryAndCountersOfTheSection)
         EXPECT_EQ(anz[s], s * 256 == f.maknroff ? 1 : 0);
         EXPECT_EQ(len[s], s * 256 == f.maknroff ? 300 : 0);
     }
-    for (int i = 0; i < 768; i++)
-        if (i != f.index)
+    for (int i = 0; i < 768; i++) {
+        if (i != f.index) {
             ASSERT_EQ(entry(t, i), std::string(4, '\xFF')) << i;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Closemakro, Abschnitt, ::testing::Values(
