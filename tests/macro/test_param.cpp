@@ -21,6 +21,11 @@ struct listfall {
     const char *rest;         // where the cursor stays
 };
 
+void PrintTo(const listfall &f, std::ostream *os)
+{
+    *os << f.zeile;
+}
+
 class Liste : public ::testing::TestWithParam<listfall> {};
 
 TEST_P(Liste, BytesCountAndCursor)
