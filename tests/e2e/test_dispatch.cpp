@@ -8,18 +8,6 @@
 #include <string>
 #include <vector>
 
-static const char UEBERSICHT[] =
-    "\nSuccess !"
-    "\nEEPROM-Memory overview:"
-    "\n     System:       3632 bytes"
-    "\n   0 Fonts:           0 bytes"
-    "\n   0 Pictures:        0 bytes"
-    "\n   0 Makros:          0 bytes"
-    "\n   0 Touchmakros:     0 bytes"
-    "\n   0 Portmakros:      0 bytes"
-    "\n ----------------------------"
-    "\n 3632 bytes used\n";
-
 static runresult quelle(const tempdir &d, const std::string &text,
                         std::vector<std::string> args = {})
 {
@@ -35,7 +23,7 @@ static std::string kopf(const std::string &vorher = "")
 
 static std::string erfolg(const std::string &upload = "src.EEP")
 {
-    return "\nWrite EEPROM Upload File " + upload + UEBERSICHT;
+    return "\nWrite EEPROM Upload File " + upload + OVERVIEW_EMPTY;
 }
 
 static std::string fehler(int line, const std::string &echo, const std::string &text,

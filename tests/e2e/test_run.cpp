@@ -5,18 +5,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-static const char OVERVIEW_EMPTY[] =
-    "\nSuccess !"
-    "\nEEPROM-Memory overview:"
-    "\n     System:       3632 bytes"
-    "\n   0 Fonts:           0 bytes"
-    "\n   0 Pictures:        0 bytes"
-    "\n   0 Makros:          0 bytes"
-    "\n   0 Touchmakros:     0 bytes"
-    "\n   0 Portmakros:      0 bytes"
-    "\n ----------------------------"
-    "\n 3632 bytes used\n";
-
 TEST(Run, EmptySourceWritesBothFiles)
 {
     tempdir d;
