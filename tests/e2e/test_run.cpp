@@ -29,3 +29,109 @@ TEST(Run, EmptySourceWritesBothFiles)
     EXPECT_EQ(readfile(d / "empty.EEP").size(), 4379u);
     EXPECT_EQ(readfile(d / "ERROR.OUT"), "");
 }
+
+static const std::string MISSING_TAIL =
+    "\n\n---> found 1 Errors !\n\n---> see File <ERROR.OUT>\n<RETURN>";
+
+TEST(Run, MissingSourceIsOneError)
+{
+    tempdir d;
+    runresult r = runzel(d.path, {"nix.mac"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, std::string(BANNER) + "\n--> Cannot Open File <nix.mac> !\n\n" + MISSING_TAIL);
+    EXPECT_EQ(readfile(d / "ERROR.OUT"), "\n-->Cannot Open File <nix.mac> !\n\n\nfound 1 Errors !");
+    EXPECT_FALSE(fileexists(d / "nix.EEP"));
+}
+
+TEST(Run, PromptsForTheName)
+{
+    tempdir d;
+    writefile(d / "p.mac", "; nothing\n");
+    runresult r = runzel(d.path, {}, "p.mac\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string(BANNER) + "Filename: \nOpen File <p.mac>"
+                         "\nWrite EEPROM Upload File p.EEP" + OVERVIEW_EMPTY);
+    EXPECT_TRUE(fileexists(d / "p.EEP"));
+}
+
+TEST(Run, EmptyAnswerToThePrompt)
+{
+    tempdir d;
+    runresult r = runzel(d.path, {}, "\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, std::string(BANNER) + "Filename: \n--> Cannot Open File <> !\n\n" + MISSING_TAIL);
+}
+
+TEST(Run, LaterFileNameWins)
+{
+    tempdir d;
+    writefile(d / "a.txt", "");
+    writefile(d / "b.txt", "");
+    runresult r = runzel(d.path, {"a.txt", "-O", "b.txt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("\nOpen File <b.txt>\nWrite EEPROM Object-File b.EEO"
+                         "\nWrite EEPROM Upload File b.EEP"), std::string::npos);
+    EXPECT_TRUE(fileexists(d / "b.EEP"));
+    EXPECT_TRUE(fileexists(d / "b.EEO"));
+    EXPECT_FALSE(fileexists(d / "a.EEP"));
+}
+
+TEST(Run, UnsupportedPortAndRateArePrintedAndDropped)
+{
+    struct { std::vector<std::string> args; std::string msg; } cases[] = {
+        {{"-c3", "x.mac"}, "\nComport 3 is not supported !"},
+        {{"-C0", "x.mac"}, "\nComport 0 is not supported !"},
+        {{"-c", "x.mac"}, "\nComport 0 is not supported !"},
+        {{"-b300", "x.mac"}, "\nBaudrate 300 is not supported !"},
+        {{"-Bfast", "x.mac"}, "\nBaudrate 0 is not supported !"},
+        {{"-x", "-", "x.mac"}, ""},
+    };
+    for (auto &k : cases) {
+        tempdir d;
+        writefile(d / "x.mac", "");
+        runresult r = runzel(d.path, k.args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, std::string(BANNER) + k.msg + "\nOpen File <x.mac>"
+                             "\nWrite EEPROM Upload File x.EEP" + OVERVIEW_EMPTY);
+    }
+}
+
+TEST(Run, UploadFileWithoutPortDoesNothing)
+{
+    for (const char *name : {"data.eep", "DATA.Eep", "x.EEPX"}) {
+        tempdir d;
+        runresult r = runzel(d.path, {name});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, BANNER);
+        EXPECT_FALSE(fileexists(d / "ERROR.OUT"));
+    }
+}
+
+TEST(Run, OutputNamesAreCutAtTheLastDot)
+{
+    struct { const char *src, *eep, *eeo; } cases[] = {
+        {"test", "test.EEP", "test.EEO"},
+        {"a.b.mac", "a.b.EEP", "a.b.EEO"},
+        {"..\\test", "..EEP", "..EEO"},
+    };
+    for (auto k : cases) {
+        tempdir d;
+        writefile(d / k.src, "");
+        runresult r = runzel(d.path, {"-o", k.src});
+        EXPECT_EQ(r.status, 0) << k.src;
+        EXPECT_TRUE(fileexists(d / k.eep)) << k.src;
+        EXPECT_TRUE(fileexists(d / k.eeo)) << k.src;
+    }
+}
+
+TEST(Run, TooLongNameIsRefused)
+{
+    tempdir d;
+    std::string name(300, 'n');
+    runresult r = runzel(d.path, {name});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, std::string(BANNER) + "\n--> Filename is to long !\n" + MISSING_TAIL);
+    runresult p = runzel(d.path, {}, std::string(253, 'p') + ".mac\n");
+    EXPECT_EQ(p.status, 1);
+    EXPECT_EQ(p.out, std::string(BANNER) + "Filename: \n--> Filename is to long !\n" + MISSING_TAIL);
+}

@@ -1,0 +1,167 @@
+// Source files, lines, file names and error reports.
+#include "testutil.h"
+#include "driver/driver.h"
+
+#include <gtest/gtest.h>
+
+TEST(Lines, LongLineIsSplitWithItsOwnNumber)
+{
+    tempdir d;
+    writefile(d / "a.mac", std::string(300, 'x') + "\nnext\n");
+    testctx t;
+    ASSERT_TRUE(openfile(t.c(), (d / "a.mac").c_str()));
+    ASSERT_TRUE(readzeile(t.c()));
+    EXPECT_EQ(std::string(t->zeile), std::string(254, 'x'));
+    EXPECT_EQ(t->datei[0].line, 1);
+    ASSERT_TRUE(readzeile(t.c()));
+    EXPECT_EQ(std::string(t->zeile), std::string(46, 'x'));
+    EXPECT_EQ(t->datei[0].line, 2);
+    ASSERT_TRUE(readzeile(t.c()));
+    EXPECT_STREQ(t->zeile, "next");
+    EXPECT_EQ(t->datei[0].line, 3);
+    EXPECT_FALSE(readzeile(t.c()));
+}
+
+TEST(Lines, TrimmingKeepsBlanksAndTheFirstCharacter)
+{
+    struct { std::string in, want; } cases[] = {
+        {"abc\r\n", "abc"},
+        {"abc  \t\r\n", "abc  "},
+        {"abc \t \n", "abc \t "},
+        {"\t\n", "\t"},
+        {"\n", "\n"},
+        {"x\x01\x1f", "x"},
+        {"a\xff\n", "a\xff"},
+    };
+    for (auto &k : cases) {
+        tempdir d;
+        writefile(d / "a.mac", k.in);
+        testctx t;
+        ASSERT_TRUE(openfile(t.c(), (d / "a.mac").c_str()));
+        ASSERT_TRUE(readzeile(t.c()));
+        EXPECT_EQ(std::string(t->zeile), k.want);
+        EXPECT_EQ(t->zptr, t->zeile);
+    }
+}
+
+TEST(Files, OpenPrintsAndIncludesCountFromOne)
+{
+    tempdir d;
+    writefile(d / "a.mac", "1\n2\n");
+    writefile(d / "b.mac", "1\n");
+    testctx t;
+    ASSERT_TRUE(openfile(t.c(), (d / "a.mac").c_str()));
+    readzeile(t.c());
+    ASSERT_TRUE(openfile(t.c(), (d / "b.mac").c_str()));
+    readzeile(t.c());
+    EXPECT_EQ(t->datei[1].line, 1);
+    EXPECT_FALSE(readzeile(t.c()));
+    EXPECT_TRUE(closeaktfile(t.c()));
+    ASSERT_TRUE(openfile(t.c(), (d / "b.mac").c_str()));
+    readzeile(t.c());
+    EXPECT_EQ(t->datei[1].line, 1);
+    closeaktfile(t.c());
+    readzeile(t.c());
+    EXPECT_EQ(t->datei[0].line, 2);
+    EXPECT_FALSE(closeaktfile(t.c()));
+    EXPECT_EQ(t->filenr, -1);
+    EXPECT_EQ(t.out(), "\nOpen File <" + (d / "a.mac") + ">\nOpen File <" + (d / "b.mac") +
+                           ">\nOpen File <" + (d / "b.mac") + ">");
+}
+
+TEST(Files, MissingIncludeNamesTheIncludingLine)
+{
+    tempdir d;
+    writefile(d / "a.mac", "x\nINCLUDE <nix>\n");
+    chdirguard g(d.path);
+    testctx t;
+    ASSERT_TRUE(openfile(t.c(), "a.mac"));
+    readzeile(t.c());
+    readzeile(t.c());
+    EXPECT_FALSE(openfile(t.c(), "nix"));
+    EXPECT_EQ(t->filenr, 0);
+    EXPECT_EQ(t->fp, t->datei[0].fp);
+    EXPECT_EQ(t->errors, 1);
+    EXPECT_EQ(t.out(), "\nOpen File <a.mac>\nError in file <a.mac> line 2"
+                       "\n--> INCLUDE <nix>Cannot Open File <nix> !\n\n");
+}
+
+TEST(Files, NestingStopsAtTenFiles)
+{
+    tempdir d;
+    writefile(d / "self.mac", "INCLUDE <self.mac>\n");
+    chdirguard g(d.path);
+    testctx t;
+    for (int i = 0; i < MAXDATEI; i++) {
+        ASSERT_TRUE(openfile(t.c(), "self.mac"));
+        readzeile(t.c());
+    }
+    EXPECT_FALSE(openfile(t.c(), "self.mac"));
+    EXPECT_EQ(t->filenr, MAXDATEI - 1);
+    EXPECT_EQ(t->errors, 1);
+    std::string out = t.out();
+    EXPECT_EQ(out.substr(out.find("\nError")),
+              "\nError in file <self.mac> line 1"
+              "\n--> INCLUDE <self.mac>Too many nested Includefiles <self.mac> !\n");
+}
+
+TEST(FileNames, BetweenAngleBrackets)
+{
+    struct { const char *line; int ok; const char *name; const char *rest; } cases[] = {
+        {"PICTURE 1 <pic.bmp>", 1, "pic.bmp", ">"},
+        {"PICTURE 1 <pic.bmp", 1, "pic.bmp", ""},
+        {"X <my file.txt>", 1, "my", " file.txt>"},
+        {"X <>", 1, "", ">"},
+        {"X <a\tb>", 1, "a", "\tb>"},
+        {"X <\xe4\xf6.bin>", 1, "\xe4\xf6.bin", ">"},
+        {"X <a><b>", 1, "a", "><b>"},
+    };
+    for (auto k : cases) {
+        testctx t;
+        t.line(k.line);
+        char buf[NAMELEN];
+        EXPECT_EQ(getfilename(t.c(), buf), k.ok) << k.line;
+        EXPECT_STREQ(buf, k.name);
+        EXPECT_STREQ(t->zptr, k.rest);
+        EXPECT_EQ(t->errors, 0);
+    }
+}
+
+TEST(FileNames, MissingIsReported)
+{
+    testctx t;
+    t.line("INCLUDE pic.bmp");
+    char buf[NAMELEN] = "old";
+    EXPECT_EQ(getfilename(t.c(), buf), 0);
+    EXPECT_STREQ(buf, "");
+    EXPECT_STREQ(t->zptr, "");
+    EXPECT_EQ(t->errors, 1);
+    EXPECT_EQ(t.out(), "\n--> INCLUDE pic.bmpCannot found a Filename !\n");
+}
+
+TEST(Errors, ConsoleAndLogDifferByOneBlank)
+{
+    tempdir d;
+    writefile(d / "a.mac", "bad line\n");
+    chdirguard g(d.path);
+    testctx t;
+    t->fperr = fopen("ERROR.OUT", "w");
+    openfile(t.c(), "a.mac");
+    readzeile(t.c());
+    showerror(t.c(), "Unknown Command !");
+    fclose(t->fperr);
+    t->fperr = nullptr;
+    EXPECT_EQ(t.out(), "\nOpen File <a.mac>\nError in file <a.mac> line 1\n--> bad lineUnknown Command !\n");
+    EXPECT_EQ(readfile("ERROR.OUT"), "\nError in file <a.mac> line 1\n-->bad lineUnknown Command !\n");
+    EXPECT_EQ(t->errors, 1);
+}
+
+TEST(Errors, LongMessageIsCutToFit)
+{
+    testctx t;
+    t.line("");
+    std::string name(200, 'n');
+    fehler(t.c(), "Cannot Open File <%s> !\n", name.c_str());
+    EXPECT_EQ(strlen(t->err), (size_t)ERRLEN - 1);
+    EXPECT_EQ(t.out(), "\n--> " + std::string("Cannot Open File <") + std::string(ERRLEN - 19, 'n') + "\n");
+}

@@ -1,0 +1,36 @@
+// fontart: prints the glyphs of an internal font as text art, for review by eye.
+//   fontart N [FIRST [LAST]]   N = 1..5, codes 0..255 (decimal or 0x hex)
+#include <cstdio>
+#include <cstdlib>
+
+#include "font/tables/tables.h"
+
+// A code from the command line, or -1 when it is not a whole number 0..255.
+static int code(const char *s)
+{
+    char *end;
+    long v = strtol(s, &end, s[0] == '0' && (s[1] == 'x' || s[1] == 'X') ? 16 : 10);
+    return *s && !*end && v >= 0 && v <= 255 ? (int)v : -1;
+}
+
+int main(int argc, char **argv)
+{
+    long len = 0;
+    const unsigned char *f = argc >= 2 && argc <= 4 ? internfont(code(argv[1]), &len) : nullptr;
+    int first = argc > 2 ? code(argv[2]) : 0;
+    int last = argc > 3 ? code(argv[3]) : 255;
+    if (!f || first < 0 || last < first) {
+        fprintf(stderr, "usage: fontart N [FIRST [LAST]]   (N = 1..5, codes 0..255)\n");
+        return 2;
+    }
+    int w = f[2], h = f[4], stride = f[6];
+    for (int ch = first; ch <= last && 8 + (ch + 1) * stride <= len; ch++) {
+        printf("0x%02X\n", ch);
+        for (int y = 0; y < h; y++) {
+            for (int x = 0; x < w; x++)
+                putchar(f[8 + ch * stride + y] & 0x80 >> x ? '#' : '.');
+            putchar('\n');
+        }
+    }
+    return 0;
+}
