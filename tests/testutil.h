@@ -6,6 +6,7 @@
 #include "zelcomp.h"
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,9 @@ inline runresult runzel(const std::string &dir, const std::vector<std::string> &
     return runprog(dir, ZELCOMP_BIN, args, input);
 }
 #endif
+
+// Writes a text quoted, with control and high bytes escaped, for test names.
+void showtext(const char *s, std::ostream *os);
 
 // The text the program prints before anything else.
 extern const char *const BANNER;

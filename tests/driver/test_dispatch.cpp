@@ -9,19 +9,6 @@
 #include <ostream>
 #include <string>
 
-// Test names carry the line; control bytes are shown escaped.
-static void zeigen(const char *s, std::ostream *os)
-{
-    *os << '"';
-    for (; *s; s++) {
-        unsigned char ch = (unsigned char)*s;
-        if (ch >= 32 && ch < 127)
-            *os << (char)ch;
-        else
-            *os << "\\x" << "0123456789ABCDEF"[ch >> 4] << "0123456789ABCDEF"[ch & 15];
-    }
-    *os << '"';
-}
 
 static std::string meldung(const char *zeile, const char *text)
 {
@@ -62,7 +49,7 @@ struct deffall {
     int wert;
 };
 
-static void PrintTo(const deffall &f, std::ostream *os) { zeigen(f.text, os); }
+static void PrintTo(const deffall &f, std::ostream *os) { showtext(f.text, os); }
 
 class Definition : public testing::TestWithParam<deffall> {};
 
@@ -111,7 +98,7 @@ struct unbekannt {
     const char *echo;    // the line as it is shown, cut at ';'
 };
 
-static void PrintTo(const unbekannt &f, std::ostream *os) { zeigen(f.text, os); }
+static void PrintTo(const unbekannt &f, std::ostream *os) { showtext(f.text, os); }
 
 class Unbekannt : public testing::TestWithParam<unbekannt> {};
 
@@ -157,7 +144,7 @@ struct makrofall {
     int offset;
 };
 
-static void PrintTo(const makrofall &f, std::ostream *os) { zeigen(f.text, os); }
+static void PrintTo(const makrofall &f, std::ostream *os) { showtext(f.text, os); }
 
 class Makrobereich : public testing::TestWithParam<makrofall> {};
 
@@ -181,7 +168,7 @@ struct modellfall {
     int zelnr;
 };
 
-static void PrintTo(const modellfall &f, std::ostream *os) { zeigen(f.text, os); }
+static void PrintTo(const modellfall &f, std::ostream *os) { showtext(f.text, os); }
 
 class Modellzeile : public testing::TestWithParam<modellfall> {};
 
@@ -215,7 +202,7 @@ struct baudfall {
     const char *fehler;   // message, or "" for none
 };
 
-static void PrintTo(const baudfall &f, std::ostream *os) { zeigen(f.text, os); }
+static void PrintTo(const baudfall &f, std::ostream *os) { showtext(f.text, os); }
 
 class Baud : public testing::TestWithParam<baudfall> {};
 
@@ -258,7 +245,7 @@ struct comfall {
     const char *fehler;
 };
 
-static void PrintTo(const comfall &f, std::ostream *os) { zeigen(f.text, os); }
+static void PrintTo(const comfall &f, std::ostream *os) { showtext(f.text, os); }
 
 class Com : public testing::TestWithParam<comfall> {};
 

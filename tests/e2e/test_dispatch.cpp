@@ -215,6 +215,8 @@ struct modell {
     int breite;
 };
 
+static void PrintTo(const modell &m, std::ostream *os) { showtext(m.zeile, os); }
+
 class Modellzeile : public testing::TestWithParam<modell> {};
 
 TEST_P(Modellzeile, KopfDerUploaddatei)

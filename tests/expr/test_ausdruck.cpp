@@ -13,21 +13,8 @@ struct fall {
     const char *rest;    // what zptr points at afterwards
 };
 
-// Test names carry the text; control bytes are shown escaped.
-static void zeigen(const char *s, std::ostream *os)
-{
-    *os << '"';
-    for (; *s; s++) {
-        unsigned char ch = (unsigned char)*s;
-        if (ch >= 32 && ch < 127)
-            *os << (char)ch;
-        else
-            *os << "\\x" << "0123456789ABCDEF"[ch >> 4] << "0123456789ABCDEF"[ch & 15];
-    }
-    *os << '"';
-}
 
-static void PrintTo(const fall &f, std::ostream *os) { zeigen(f.text, os); }
+static void PrintTo(const fall &f, std::ostream *os) { showtext(f.text, os); }
 
 class Ausdruck : public testing::TestWithParam<fall> {};
 
