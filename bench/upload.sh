@@ -18,7 +18,8 @@ sim=
 trap '[ -n "$sim" ] && kill "$sim" 2>/dev/null; rm -rf "$work"' EXIT
 
 ${CXX:-c++} -std=c++17 -O2 -I "$src/zelcomp" -o "$work/upload_image" \
-    "$src/bench/upload_image.cpp" "$build/libzelrun.a" "$build/libzelcore.a"
+    "$src/bench/upload_image.cpp" "$build/libzelrun.a" "$build/libzelcore.a" \
+    "$build/libzelserial.a"
 cd "$work"
 ./upload_image
 

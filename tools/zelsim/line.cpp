@@ -70,18 +70,13 @@ void leitungzu(zelsim &s)
     s.slave = s.master = -1;
 }
 
-// The rate the host sends at, or with hostempfang the rate it listens at;
-// -1 when it is none of the module rates. On the master side tcgetattr
-// reports the settings the host made on its side of the pair.
-long leitungsrate(zelsim &s, int hostempfang)
+// Index of the rate the host sends at, or with hostempfang of the rate it
+// listens at; -1 when it is none of the module rates. On the master side
+// tcgetattr reports the settings the host made on its side of the pair.
+int leitungsrate(zelsim &s, int hostempfang)
 {
-    static const struct {
-        speed_t code;
-        long rate;
-    } raten[ZELBAUDS] = {
-        {B1200, 1200}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600},
-        {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200},
-    };
+    static const speed_t codes[ZELBAUDS] = {B1200, B2400, B4800, B9600,
+                                            B19200, B38400, B57600, B115200};
     termios t;
     if (tcgetattr(s.master, &t) != 0)
         return -1;
@@ -89,42 +84,30 @@ long leitungsrate(zelsim &s, int hostempfang)
     if (hostempfang && sp == B0)
         sp = cfgetospeed(&t);
     for (int i = 0; i < ZELBAUDS; i++)
-        if (raten[i].code == sp)
-            return raten[i].rate;
+        if (codes[i] == sp)
+            return i;
     return -1;
 }
 
-// What the receive buffer may still take. While pacing it holds about 20 ms
-// of the line, so that a hold never lasts long at any rate.
-int rxplatz(const zelsim &s)
-{
-    int groesse = RXMAX;
-    if (s.pace) {
-        groesse = zelbaud[s.baud] / 500;
-        if (groesse < 8)
-            groesse = 8;
-        if (groesse > RXMAX)
-            groesse = RXMAX;
-    }
-    return groesse - s.rxanz;
-}
-
-// Reads what the buffer has room for. A byte counts as sent at the rate the
-// line had both before and after the read; when the host changed the rate
-// in between, its rate is unknown and the module will not take it.
+// Takes what the host has written off the line at once, so that the rate
+// it was sent at is still the one on the line. A byte counts as sent at the
+// rate the line had both before and after the read; when the host changed
+// the rate in between, its rate is unknown and the module will not take it.
 // Returns the number of bytes read, 0 for none, -1 when the line failed.
 int empfang(zelsim &s)
 {
-    int platz = rxplatz(s);
+    unsigned char buf[4096];
+    int platz = RXMAX - s.rxanz;
+    if (platz > (int)sizeof buf)
+        platz = sizeof buf;
     if (platz <= 0)
         return 0;
-    unsigned char buf[RXMAX];
-    long vorher = leitungsrate(s, 0);
+    int vorher = leitungsrate(s, 0);
     ssize_t n = read(s.master, buf, platz);
-    long nachher = leitungsrate(s, 0);
+    int nachher = leitungsrate(s, 0);
     if (n <= 0)
         return (n < 0 && errno != EAGAIN && errno != EINTR) ? -1 : 0;
-    long rate = vorher == nachher ? vorher : -1;
+    signed char rate = vorher == nachher ? (signed char)vorher : -1;
     long long t = jetzt();
     if (s.rxanz == 0 && s.tnext < t)
         s.tnext = t;
@@ -132,6 +115,7 @@ int empfang(zelsim &s)
         s.rx[(s.rxkopf + s.rxanz) % RXMAX] = {buf[i], rate};
         s.rxanz++;
     }
+    s.empfangen += n;
     s.tletzt = t;
     s.still = 0;
     return (int)n;
@@ -141,9 +125,10 @@ int empfang(zelsim &s)
 // rate, and bytes it does not read in time are lost.
 void antwort(zelsim &s, const unsigned char *p, long n)
 {
-    long rate = leitungsrate(s, 1);
-    if (rate != zelbaud[s.baud]) {
-        simlog(s, "reply of %ld bytes lost: host listens at %ld bit/s", n, rate);
+    int rate = leitungsrate(s, 1);
+    if (rate != s.baud) {
+        simlog(s, "reply of %ld bytes lost, host listens at %d bit/s", n,
+               rate < 0 ? -1 : zelbaud[rate]);
         return;
     }
     while (n > 0) {
@@ -168,13 +153,6 @@ void anhalten(zelsim &s, int halt)
         s.held = halt;
         s.haltseit = jetzt();
     }
-}
-
-// 1 when the host's bytes are all in the receive buffer.
-int leitungleer(zelsim &s)
-{
-    int n = 0;
-    return ioctl(s.master, FIONREAD, &n) == 0 && n == 0;
 }
 
 // A pseudo-terminal keeps the exclusive use a host claimed after that host

@@ -33,32 +33,37 @@ static void zustellen(zelsim &s, int alle)
         rxbyte x = s.rx[s.rxkopf];
         s.rxkopf = (s.rxkopf + 1) % RXMAX;
         s.rxanz--;
-        long rate = zelbaud[s.baud];
-        if (x.rate == rate)
+        if (x.rate == s.baud)
             simbyte(s, x.b);
         else
-            simlog(s, "byte 0x%02X lost, sent at %ld bit/s", x.b, x.rate);
-        s.tnext += 10000000000LL / (x.rate > 0 ? x.rate : rate);
+            simlog(s, "byte 0x%02X lost, sent at %d bit/s", x.b,
+                   x.rate < 0 ? -1 : zelbaud[(int)x.rate]);
+        s.tnext += 10000000000LL / zelbaud[x.rate < 0 ? s.baud : x.rate];
     }
 }
 
-// While pacing, the module holds the line when its buffer is half full
-// and lets go at a quarter once the host's bytes are all in. A host that
-// got far ahead before the hold took effect is let go after a quarter of
-// a second all the same, and given time to write, so that it never waits
-// long enough to give up.
+// While pacing, the module holds the line as soon as about 10 ms of bytes
+// wait for it, and lets go at half of that. A host that got far ahead
+// before the hold took effect is let go after 0.4 s all the same, before
+// it would give up waiting, and held again once it has written.
 static void flusskontrolle(zelsim &s)
 {
     if (!s.pace)
         return;
-    long long seit = jetzt() - s.haltseit;
-    int groesse = rxplatz(s) + s.rxanz;
-    if (!s.held && s.rxanz >= groesse / 2 && (!s.zwang || seit > 50000000LL)) {
-        anhalten(s, 1);
-    } else if (s.held) {
-        s.zwang = seit > 250000000LL;
-        if (s.zwang || (s.rxanz <= groesse / 4 && leitungleer(s)))
-            anhalten(s, 0);
+    long hoch = zelbaud[s.baud] / 1000;
+    if (hoch < 4)
+        hoch = 4;
+    if (!s.held) {
+        if (s.rxanz >= hoch && (!s.zwang || s.empfangen > s.zwangmark)) {
+            anhalten(s, 1);
+            s.zwang = 0;
+        }
+    } else if (s.rxanz <= hoch / 2) {
+        anhalten(s, 0);
+    } else if (jetzt() - s.haltseit > 400000000LL) {
+        anhalten(s, 0);
+        s.zwang = 1;
+        s.zwangmark = s.empfangen;
     }
 }
 
@@ -88,7 +93,7 @@ static int wartezeit(const zelsim &s)
 static void lauf(zelsim &s)
 {
     while (!ende && !(s.fertig && s.exitafter)) {
-        pollfd p = {s.master, (short)(rxplatz(s) > 0 ? POLLIN : 0), 0};
+        pollfd p = {s.master, (short)(s.rxanz < RXMAX ? POLLIN : 0), 0};
         int r = poll(&p, 1, wartezeit(s));
         if (r > 0 && (p.revents & POLLIN)) {
             if (empfang(s) < 0)

@@ -12,16 +12,17 @@
 
 enum {
     SIMEEP = 65536,            // the largest EEPROM
-    RXMAX = 256,               // receive buffer, the most the module takes in at once
+    RXMAX = 32768,             // bytes taken off the line, not yet at the module
     CMDMAX = 16,               // longest command header (ESC B R n + 7 is 11)
     TEXTMAX = 64,              // display text collected for the log
 };
 
-// A byte as it came off the line, with the rate the host sent it at
-// (-1 when the rate changed while it was read and is not known).
+// A byte as it came off the line, with the index of the rate the host sent
+// it at (-1 when that is none of the module rates, or changed while the
+// byte was read).
 struct rxbyte {
     unsigned char b;
-    long rate;
+    signed char rate;
 };
 
 struct zelsim {
@@ -44,10 +45,12 @@ struct zelsim {
     int slave;                 // kept open so the module can hold the line
     char path[256];
     int held;
-    long long haltseit;        // when the line was last held or let go, ns
-    int zwang;                 // let go although the host is still ahead
+    long long haltseit;        // when the hold began, ns
+    int zwang;                 // let go although the host is still far ahead
+    long long empfangen;       // bytes taken off the line so far
+    long long zwangmark;       // ... when the host was let go that way
 
-    // receive buffer, oldest byte at rxkopf
+    // the bytes on their way to the module, oldest at rxkopf
     rxbyte rx[RXMAX];
     int rxkopf, rxanz;
     long long tnext;           // wire time of the next byte, ns (pacing)
@@ -72,13 +75,11 @@ int simoptionen(zelsim &s, int argc, char **argv);
 long long jetzt();
 int leitungauf(zelsim &s);
 void leitungzu(zelsim &s);
-long leitungsrate(zelsim &s, int hostempfang);
+int leitungsrate(zelsim &s, int hostempfang);
 int empfang(zelsim &s);
 void antwort(zelsim &s, const unsigned char *p, long n);
 void anhalten(zelsim &s, int halt);
 void freigeben(zelsim &s);
-int leitungleer(zelsim &s);
-int rxplatz(const zelsim &s);
 
 // module.cpp
 void simbyte(zelsim &s, int b);
