@@ -135,3 +135,33 @@ TEST(Run, TooLongNameIsRefused)
     EXPECT_EQ(p.status, 1);
     EXPECT_EQ(p.out, std::string(BANNER) + "Filename: \n--> Filename is to long !\n" + MISSING_TAIL);
 }
+
+TEST(Run, PortAndRateFromTheCommandLine)
+{
+    tempdir d;
+    writefile(d / "demo.mac", "");
+    runresult r = runprog(d.path, ZELCOMP_BIN, {"-C2", "-B19200", "demo.mac"}, "",
+                          {"ZEL_COM2=" + (d / "no-such-port")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string(BANNER) + "\nOpen File <demo.mac>"
+                         "\nWrite EEPROM Upload File demo.EEP" + OVERVIEW_EMPTY +
+                         "\nError: cannot open COM2: !");
+    EXPECT_TRUE(fileexists(d / "demo.EEP"));
+}
+
+TEST(Run, TwoErrorsAreSummedUp)
+{
+    tempdir d;
+    writefile(d / "two.mac", "MAKE 3\n\nPIC 1\n");
+    runresult r = runzel(d.path, {"-c1", "two.mac"}, "\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, std::string(BANNER) + "\nOpen File <two.mac>"
+                         "\nError in file <two.mac> line 1\n--> MAKE 3Unknown Command !\n"
+                         "\nError in file <two.mac> line 3\n--> PIC 1Unknown Command !\n"
+                         "\n\n---> found 2 Errors !\n\n---> see File <ERROR.OUT>\n<RETURN>");
+    EXPECT_EQ(readfile(d / "ERROR.OUT"),
+              "\nError in file <two.mac> line 1\n-->MAKE 3Unknown Command !\n"
+              "\nError in file <two.mac> line 3\n-->PIC 1Unknown Command !\n"
+              "\nfound 2 Errors !");
+    EXPECT_FALSE(fileexists(d / "two.EEP"));
+}

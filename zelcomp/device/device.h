@@ -22,6 +22,8 @@ int baudindex(long rate);                  // index in zelbaud, or -1
 int checkzel(zelctx &c);
 int checkEEPROM(zelctx &c);
 int writeprotect(zelctx &c);
+int eeplesen(zelctx &c, int adr);          // one EEPROM byte, -1 without reply
+void eepschreiben(zelctx &c, int adr, int wert);
 void uploadeep(zelctx &c);
 
 #endif

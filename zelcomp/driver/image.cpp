@@ -33,6 +33,8 @@ int tabfrei(const unsigned char *entry)
 
 void append(zelctx &c, const unsigned char *p, int n)
 {
+    if (n <= 0)
+        return;
     memcpy(c.eeprom + c.adresse, p, n);
     c.adresse += n;
 }

@@ -1,0 +1,226 @@
+// The scripted port: the serial layer's functions over the module of
+// scriptport.h. Clock, waits and time-outs count ticks exactly as the
+// real layer does.
+#include "scriptport.h"
+#include "serial/seriowin.h"
+#include "device/device.h"
+
+#include <cstdio>
+
+scriptmodul sm;
+int _comtohs = 50;
+
+static std::string heard;
+
+void scriptreset()
+{
+    sm = scriptmodul();
+    heard.clear();
+    _comtohs = 50;
+}
+
+std::string sentbytes()
+{
+    std::string s;
+    for (const gesendet &g : sm.sent)
+        s.push_back((char)g.byte);
+    return s;
+}
+
+std::string sentbytes(long rate)
+{
+    std::string s;
+    for (const gesendet &g : sm.sent)
+        if (g.rate == rate)
+            s.push_back((char)g.byte);
+    return s;
+}
+
+std::string heardbytes()
+{
+    return heard;
+}
+
+static void event(const char *fmt, long v)
+{
+    char buf[80];
+    snprintf(buf, sizeof buf, fmt, v);
+    sm.events.push_back(std::string(buf) + " after " + std::to_string(sm.sent.size()));
+}
+
+// Total length of the command in cmd, 0 while that is not known yet.
+static size_t befehlslaenge(const std::vector<unsigned char> &b)
+{
+    if (b.size() < 2)
+        return 0;
+    switch (b[1]) {
+    case '?': return 2;
+    case '+': return 3;
+    case 'X': return 3;
+    case 'Q': return 4;
+    case 'O': return 4;
+    case 'R': return 8;
+    case 'B': return b.size() < 3 ? 0 : b[2] == 'R' ? 11 : 4;
+    case '&': return b.size() < 8 ? 0 : b[7] == 'W' ? 8 + (b[5] | b[6] << 8) : 8;
+    default: return 2;
+    }
+}
+
+static void eepzugriff(const std::vector<unsigned char> &b)
+{
+    long adr = b[3] | b[4] << 8;
+    long len = b[5] | b[6] << 8;
+    for (long i = 0; i < len; i++) {
+        long a = adr + i;
+        if (b[7] == 'R' && a < sm.eepsize && sm.readanswers != 0) {
+            if (sm.readanswers > 0)
+                sm.readanswers--;
+            sm.replies.push_back(sm.eeprom[a]);
+        }
+        if (b[7] == 'W' && a < sm.eepsize && !sm.writeprotected)
+            sm.eeprom[a] = b[8 + i];
+    }
+}
+
+static void ausfuehren(const std::vector<unsigned char> &b)
+{
+    if (b[1] == '?')
+        for (int v : sm.ident)
+            if (v >= 0)
+                sm.replies.push_back(v);
+    if (b[1] == '+' && b[2] < ZELBAUDS) {
+        sm.rate = zelbaud[b[2]];
+        event("module rate %ld", sm.rate);
+    }
+    if (b[1] == '&' && b[2] == 'E')
+        eepzugriff(b);
+}
+
+static void modul(int b)
+{
+    heard.push_back((char)b);
+    if (sm.streampos < 0 && sm.cmd.empty() && b == 0x0C)
+        sm.streampos = 0;
+    if (sm.streampos >= 0) {
+        sm.streampos++;
+        auto it = sm.streamreply.find(sm.streampos);
+        if (it != sm.streamreply.end())
+            sm.replies.push_back(it->second);
+    }
+    if (sm.cmd.empty() && b != 0x1B)
+        return;                     // text for the display
+    sm.cmd.push_back((unsigned char)b);
+    size_t n = befehlslaenge(sm.cmd);
+    if (n && sm.cmd.size() >= n) {
+        ausfuehren(sm.cmd);
+        sm.cmd.clear();
+    }
+}
+
+int clockhs(void)
+{
+    return ++sm.vt;
+}
+
+void wartehs(int n)
+{
+    event("wait %ld", n);
+    int t = clockhs();
+    for (; n >= 0; n--) {
+        int jetzt;
+        while ((jetzt = clockhs()) == t)
+            ;
+        t = jetzt;
+    }
+}
+
+int COMopen(int n, long baud)
+{
+    char buf[40];
+    snprintf(buf, sizeof buf, "open COM%d %ld", n, baud);
+    sm.events.push_back(buf);
+    if (sm.openfails)
+        return 0;
+    sm.open = true;
+    sm.hostrate = baud;
+    return 1;
+}
+
+void COMclose(void)
+{
+    if (sm.open)
+        sm.events.push_back("close");
+    sm.open = false;
+}
+
+void COMbaudrate(long baud)
+{
+    if (!sm.open)
+        return;
+    sm.hostrate = baud;
+    event("rate %ld", baud);
+}
+
+int COMread(int t)
+{
+    if (!sm.open)
+        return -1;
+    int tick = clockhs();
+    for (;;) {
+        int b = -1;
+        if (!sm.replies.empty()) {
+            b = sm.replies.front();
+            sm.replies.pop_front();
+        }
+        int jetzt = clockhs();
+        if (jetzt != tick) {
+            tick = jetzt;
+            t--;
+        }
+        if (b >= 0)
+            return b;
+        if (t <= 0)
+            return -1;
+    }
+}
+
+int CTS(void)
+{
+    if (!sm.open)
+        return -1;
+    auto it = sm.ctshold.find((long)sm.sent.size());
+    if (it == sm.ctshold.end())
+        return 0;
+    if (sm.holdat != sm.sent.size()) {
+        sm.holdat = sm.sent.size();
+        sm.holdend = sm.vt + it->second;
+    }
+    return sm.vt < sm.holdend;
+}
+
+int COMwrite(int c)
+{
+    int ticks = 0;
+    int tick = clockhs();
+    while (CTS() != 0 && ticks <= _comtohs) {
+        int jetzt = clockhs();
+        if (jetzt != tick) {
+            tick = jetzt;
+            ticks++;
+        }
+    }
+    if (ticks > _comtohs)
+        return 0;
+    sm.sent.push_back({c & 0xFF, sm.hostrate});
+    if (sm.present && sm.hostrate == sm.rate)
+        modul(c & 0xFF);
+    return 1;
+}
+
+int COMwrblk(const unsigned char *p, int len)
+{
+    for (int i = 0; i < len; i++)
+        if (!COMwrite(p[i]))
+            return 0;
+    return 1;
+}

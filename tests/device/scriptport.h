@@ -1,0 +1,56 @@
+// A scripted port for the device tests: every function of the serial
+// layer, over a virtual clock and an in-memory module.
+//
+// The clock advances by one tick each time it is read, so every time-out
+// runs its exact number of ticks at no cost in real time. The module
+// hears a byte only when the host sends it at the module's own rate, and
+// understands the commands the host and the upload file send it.
+#ifndef ZELTEST_SCRIPTPORT_H
+#define ZELTEST_SCRIPTPORT_H
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+struct gesendet {
+    int byte;
+    long rate;                      // the host's rate when it went out
+};
+
+struct scriptmodul {
+    // the module, as the test sets it up
+    bool present = true;
+    long rate = 9600;
+    int ident[3] = {240, 128, 'H'}; // reply to the identify command; -1 bytes never come
+    long eepsize = 65536;
+    bool writeprotected = false;
+    int readanswers = -1;           // EEPROM reads it still answers, -1 for all
+    std::map<long, int> streamreply;// after byte n of the upload file it sends this byte
+    std::map<long, int> ctshold;    // before byte n (from 0) goes out, CTS is held so many ticks
+    bool openfails = false;
+    std::vector<unsigned char> eeprom = std::vector<unsigned char>(65536, 0xFF);
+
+    // the port and what went over it
+    bool open = false;
+    long hostrate = 0;
+    std::vector<gesendet> sent;
+    std::vector<std::string> events;   // open, rate, wait, close, module rate
+    std::deque<int> replies;
+    int vt = 0;
+
+    // the module's command parser
+    std::vector<unsigned char> cmd;
+    long streampos = -1;            // bytes of the upload file heard, -1 before its form feed
+    size_t holdat = (size_t)-1;
+    int holdend = 0;
+};
+
+extern scriptmodul sm;
+
+void scriptreset();
+std::string sentbytes();                 // everything the host sent
+std::string sentbytes(long rate);        // what it sent at one rate
+std::string heardbytes();                // what the module heard
+
+#endif

@@ -1,0 +1,486 @@
+// Uploads to the scripted module: header checks, connection, size limit,
+// rate switch, power-on rate, streaming and its failures, and the runs
+// of the program that end in an upload.
+#include "scriptport.h"
+#include "testutil.h"
+#include "device/device.h"
+#include "driver/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+static const std::string IDENT = bytes({0x1B, '?'});
+
+static std::string lesen(int hi, int lo = 0)
+{
+    return bytes({0x1B, '&', 'E', lo, hi, 1, 0, 'R'});
+}
+
+static std::string schreiben(int adr, int v)
+{
+    return bytes({0x1B, '&', 'E', adr, 0, 1, 0, 'W', v});
+}
+
+static const std::string PROBE = lesen(0) + lesen(0x40) + lesen(0x80) + lesen(0xC0);
+static const std::string WRITETEST = lesen(0) + schreiben(0, 0x00) + lesen(0);
+
+namespace {
+
+// The 25 bytes of header the upload reads, then filler up to total bytes.
+static std::string upfile(const char *model, long size, size_t total = 2000)
+{
+    std::string m(model);
+    m.resize(8, ' ');
+    std::string s = "\x0cprogram " + m +
+                    bytes({0x1B, 'Q', 'C', '0', 0x1B, 'O', (int)(size & 0xFF), (int)(size >> 8 & 0xFF)});
+    s.resize(total, 'x');
+    return s;
+}
+
+static std::string ready(long used, long frei)
+{
+    return "\nReady: Zel is programed,  " + std::to_string(used) + " bytes used, " +
+           std::to_string(frei) + " bytes free";
+}
+
+static const std::string CONNECT9600 =
+    "\nconnecting ZEL530-5 on COM1: ....240x128 dots, 64kB EEPROM, 9600 baud"
+    "\nprogram file <t.EEP> with 9600 baud";
+static const std::string CONNECT115200 =
+    "\nconnecting ZEL530-5 on COM1: 240x128 dots, 64kB EEPROM, 115200 baud"
+    "\nprogram file <t.EEP> with 115200 baud";
+
+// Host bytes before the file with the module at 115200 and 64 KB.
+static const size_t HANDSHAKE = 2 + 32 + 25;
+
+struct Upload : ::testing::Test {
+    tempdir d;
+    chdirguard g{d.path};
+    testctx t;
+    void SetUp() override
+    {
+        scriptreset();
+        t->com = 1;
+        strcpy(t->outfile, "t.EEP");
+    }
+    // what went out from the file's form feed on
+    std::string streamed()
+    {
+        std::string s = sentbytes();
+        size_t p = s.find('\x0c');
+        return p == std::string::npos ? "" : s.substr(p);
+    }
+    bool closed() { return !sm.open && !sm.events.empty() && sm.events.back() == "close"; }
+};
+
+TEST_F(Upload, SendsTheWholeFileAfterTheHandshake)
+{
+    std::string f = upfile("ZEL530-5", 3632);
+    writefile("t.EEP", f);
+    uploadeep(t.c());
+    EXPECT_EQ(t.out(), CONNECT9600 + ready(3632, 61904));
+    EXPECT_EQ(sentbytes(9600), IDENT + PROBE + WRITETEST + f);
+    EXPECT_EQ(t->orgbaud, 3);
+    EXPECT_EQ(t->eepadrmax, 65535);
+    EXPECT_EQ(sm.eeprom[0], 0x00);
+    EXPECT_EQ(sm.events.front(), "open COM1 9600");
+    EXPECT_TRUE(closed());
+}
+
+struct header_case {
+    const char *name;
+    std::string file;
+    bool exists;
+};
+
+static void PrintTo(const header_case &k, std::ostream *os) { *os << k.name; }
+
+class BadHeader : public Upload, public ::testing::WithParamInterface<header_case> {};
+
+TEST_P(BadHeader, RefusedBeforeThePortOpens)
+{
+    const header_case &k = GetParam();
+    if (k.exists)
+        writefile("t.EEP", k.file);
+    uploadeep(t.c());
+    EXPECT_EQ(t.out(), k.exists ? "\n t.EEP is not a valid EEPROM-File for a ZEL !"
+                                : "\n Cannot open file t.EEP !");
+    EXPECT_TRUE(sm.events.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadHeader,
+    ::testing::Values(header_case{"missing", "", false}, header_case{"empty", "", true},
+                      header_case{"24 bytes", upfile("ZEL530-5", 3632, 24), true},
+                      header_case{"misspelt", "\x0cprogrXm " + upfile("ZEL530-5", 3632).substr(9), true},
+                      header_case{"shifted", " " + upfile("ZEL530-5", 3632), true}),
+    [](const ::testing::TestParamInfo<header_case> &i) {
+        std::string s = i.param.name;
+        for (char &ch : s)
+            if (ch == ' ')
+                ch = '_';
+        return s;
+    });
+
+TEST_F(Upload, HeaderLettersInAnyCaseAndExactly25Bytes)
+{
+    for (const char *word : {"PROGRAM", "Program"}) {
+        testctx u;
+        scriptreset();
+        u->com = 1;
+        strcpy(u->outfile, "t.EEP");
+        std::string f = upfile("ZEL530-5", 3632, 25);
+        f.replace(1, 7, word);
+        writefile("t.EEP", f);
+        uploadeep(u.c());
+        EXPECT_EQ(u.out(), CONNECT9600 + ready(3632, 61904)) << word;
+        EXPECT_EQ(streamed(), f);
+    }
+}
+
+struct model_case {
+    const char *field;
+    int ident[3];
+    int zelnr;
+    const char *out;
+};
+
+static void PrintTo(const model_case &k, std::ostream *os) { *os << k.field; }
+
+class HeaderModel : public Upload, public ::testing::WithParamInterface<model_case> {};
+
+TEST_P(HeaderModel, SelectsTheModelBeforeConnecting)
+{
+    const model_case &k = GetParam();
+    sm.rate = 115200;
+    for (int i = 0; i < 3; i++)
+        sm.ident[i] = k.ident[i];
+    writefile("t.EEP", upfile(k.field, 3632));
+    uploadeep(t.c());
+    EXPECT_EQ(t->zelnr, k.zelnr);
+    EXPECT_EQ(t.out(), std::string(k.out) + "\nprogram file <t.EEP> with 115200 baud" +
+                           ready(3632, 61904));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Models, HeaderModel,
+    ::testing::Values(
+        model_case{"ZEL310-2", {120, 32, 'V'}, 0,
+                   "\nconnecting ZEL310-2 on COM1: 120x32 dots, 64kB EEPROM, 115200 baud"},
+        model_case{"zel420-3", {160, 80, 'h'}, 1,
+                   "\nconnecting ZEL420-3 on COM1: 160x80 dots, 64kB EEPROM, 115200 baud"},
+        model_case{"QO417-2R", {128, 64, 'V'}, 4,
+                   "\nconnecting QO417-2R8 on COM1: 128x64 dots, 64kB EEPROM, 115200 baud"},
+        model_case{"ABCDEFGH", {240, 128, 'H'}, 3,
+                   "\nconnecting ZEL530-5 on COM1: 240x128 dots, 64kB EEPROM, 115200 baud"}));
+
+TEST_F(Upload, PortThatCannotBeOpened)
+{
+    sm.openfails = true;
+    t->com = 2;
+    writefile("t.EEP", upfile("ZEL530-5", 3632));
+    uploadeep(t.c());
+    EXPECT_EQ(t.out(), "\nError: cannot open COM2: !");
+    EXPECT_EQ(sm.events, std::vector<std::string>{"open COM2 9600"});
+    EXPECT_EQ(sentbytes(), "");
+}
+
+TEST_F(Upload, NoModule)
+{
+    sm.present = false;
+    writefile("t.EEP", upfile("ZEL530-5", 3632));
+    uploadeep(t.c());
+    EXPECT_EQ(t.out(), "\nconnecting ZEL530-5 on COM1: ........ not found !");
+    EXPECT_EQ(sentbytes().size(), 8 * IDENT.size());
+    EXPECT_EQ(t->orgbaud, -1);
+    EXPECT_TRUE(closed());
+}
+
+TEST_F(Upload, WrongModel)
+{
+    sm.ident[1] = 64;
+    writefile("t.EEP", upfile("ZEL530-5", 3632));
+    uploadeep(t.c());
+    EXPECT_EQ(t.out(), "\nconnecting ZEL530-5 on COM1: .... (wrong ZEL ! UZ ZEL530-4)   not found !");
+    EXPECT_EQ(streamed(), "");
+    EXPECT_TRUE(closed());
+}
+
+struct size_case {
+    long eepsize;
+    long field;
+    std::string out;
+    bool streams;
+};
+
+static void PrintTo(const size_case &k, std::ostream *os)
+{
+    *os << k.field << " on " << k.eepsize;
+}
+
+class Capacity : public Upload, public ::testing::WithParamInterface<size_case> {};
+
+TEST_P(Capacity, ProgramMustFitTheEeprom)
+{
+    const size_case &k = GetParam();
+    sm.rate = 115200;
+    sm.eepsize = k.eepsize;
+    std::string f = upfile("ZEL530-5", k.field);
+    writefile("t.EEP", f);
+    uploadeep(t.c());
+    EXPECT_EQ(t.out(), k.out);
+    EXPECT_EQ(streamed(), k.streams ? f : "");
+    EXPECT_TRUE(closed());
+}
+
+static std::string found(int kb)
+{
+    return "\nconnecting ZEL530-5 on COM1: 240x128 dots, " + std::to_string(kb) +
+           "kB EEPROM, 115200 baud";
+}
+
+static const std::string PROGRAM = "\nprogram file <t.EEP> with 115200 baud";
+
+static std::string needed(long n)
+{
+    return "\nnot enough EEPROM Memory !  (" + std::to_string(n) + " bytes are needed)";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, Capacity,
+    ::testing::Values(size_case{32768, 32768, found(32) + PROGRAM + ready(32768, 0), true},
+                      size_case{32768, 32769, found(32) + needed(32769), false},
+                      size_case{16384, 16384, found(16) + PROGRAM + ready(16384, 0), true},
+                      size_case{49152, 40000, found(48) + PROGRAM + ready(40000, 9152), true},
+                      // a size field of 0 is the full 64 KB image
+                      size_case{65536, 0, found(64) + PROGRAM + ready(65536, 0), true},
+                      size_case{49152, 0, found(48) + needed(65536), false},
+                      size_case{0, 3632, found(0) + needed(3632), false}));
+
+TEST_F(Upload, WriteProtectedModuleGetsNothing)
+{
+    sm.writeprotected = true;
+    writefile("t.EEP", upfile("ZEL530-5", 3632));
+    uploadeep(t.c());
+    EXPECT_EQ(t.out(), CONNECT9600 + "\nError: Zel is write protected !");
+    EXPECT_EQ(streamed(), "");
+    EXPECT_TRUE(closed());
+}
+
+TEST_F(Upload, RateSwitchBeforeTheWriteTest)
+{
+    t->newbaud = 115200;
+    std::string f = upfile("ZEL530-5", 3632);
+    writefile("t.EEP", f);
+    uploadeep(t.c());
+    EXPECT_EQ(t.out(), "\nconnecting ZEL530-5 on COM1: ....240x128 dots, 64kB EEPROM, 9600 baud"
+                       "\nprogram file <t.EEP> with 115200 baud" + ready(3632, 61904));
+    EXPECT_EQ(sentbytes(9600), IDENT + PROBE + bytes({0x1B, '+', 7}));
+    EXPECT_EQ(sentbytes(115200), IDENT + WRITETEST + f);
+    EXPECT_EQ(heardbytes(), IDENT + PROBE + bytes({0x1B, '+', 7}) + WRITETEST + f);
+    EXPECT_EQ(sm.events, (std::vector<std::string>{
+                             "open COM1 9600", "rate 115200 after 0", "rate 57600 after 2",
+                             "rate 38400 after 4", "rate 19200 after 6", "rate 9600 after 8",
+                             "module rate 115200 after 45", "wait 2 after 45",
+                             "rate 115200 after 45", "wait 2 after 62", "close"}));
+}
+
+TEST_F(Upload, RateSwitchThatCannotBeSent)
+{
+    // the baud command's last byte times out: the module stays at 9600
+    // and cannot answer the write test at the new rate
+    t->newbaud = 57600;
+    sm.ctshold[10 + 32 + 2] = 1000;
+    writefile("t.EEP", upfile("ZEL530-5", 3632));
+    uploadeep(t.c());
+    EXPECT_EQ(t.out(), "\nconnecting ZEL530-5 on COM1: ....240x128 dots, 64kB EEPROM, 9600 baud"
+                       "\nprogram file <t.EEP> with 57600 baud"
+                       "\nError: Zel is write protected !");
+    EXPECT_EQ(sentbytes(9600), IDENT + PROBE + bytes({0x1B, '+'}));
+    EXPECT_EQ(sm.rate, 9600);
+    EXPECT_TRUE(closed());
+}
+
+struct softbaud_case {
+    const char *field;
+    int ident[3];
+    const char *out;
+    bool stored;
+};
+
+static void PrintTo(const softbaud_case &k, std::ostream *os) { *os << k.field; }
+
+class PowerOnRate : public Upload, public ::testing::WithParamInterface<softbaud_case> {};
+
+TEST_P(PowerOnRate, StoredOnModelsZeroAndOneOnly)
+{
+    const softbaud_case &k = GetParam();
+    sm.rate = 115200;
+    for (int i = 0; i < 3; i++)
+        sm.ident[i] = k.ident[i];
+    t->softbaud = 4;
+    std::string f = upfile(k.field, 3632);
+    writefile("t.EEP", f);
+    uploadeep(t.c());
+    EXPECT_EQ(t.out(), std::string(k.out) + PROGRAM +
+                           (k.stored ? "\nprogram baudrate 19200: Ok !" : "") + ready(3632, 61904));
+    std::string cell1 = k.stored ? schreiben(1, 4) + lesen(0, 1) : "";
+    EXPECT_EQ(sentbytes(), IDENT + PROBE + WRITETEST + cell1 + f);
+    EXPECT_EQ(sm.eeprom[1], k.stored ? 4 : 0xFF);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Models, PowerOnRate,
+    ::testing::Values(
+        softbaud_case{"ZEL310-2", {120, 32, 'V'},
+                      "\nconnecting ZEL310-2 on COM1: 120x32 dots, 64kB EEPROM, 115200 baud", true},
+        softbaud_case{"ZEL420-3", {160, 80, 'h'},
+                      "\nconnecting ZEL420-3 on COM1: 160x80 dots, 64kB EEPROM, 115200 baud", true},
+        softbaud_case{"ZEL530-4", {240, 64, 'H'},
+                      "\nconnecting ZEL530-4 on COM1: 240x64 dots, 64kB EEPROM, 115200 baud", false},
+        softbaud_case{"ZEL530-5", {240, 128, 'H'},
+                      "\nconnecting ZEL530-5 on COM1: 240x128 dots, 64kB EEPROM, 115200 baud", false},
+        softbaud_case{"QO417-2R", {128, 64, 'V'},
+                      "\nconnecting QO417-2R8 on COM1: 128x64 dots, 64kB EEPROM, 115200 baud", false}));
+
+TEST_F(Upload, PowerOnRateNotReadBackStillUploads)
+{
+    sm.rate = 115200;
+    sm.ident[0] = 120;
+    sm.ident[1] = 32;
+    sm.ident[2] = 'V';
+    sm.readanswers = 4 + 2;         // the probe and the write test
+    t->softbaud = 0;
+    std::string f = upfile("ZEL310-2", 3632);
+    writefile("t.EEP", f);
+    uploadeep(t.c());
+    EXPECT_EQ(t.out(), "\nconnecting ZEL310-2 on COM1: 120x32 dots, 64kB EEPROM, 115200 baud" +
+                           PROGRAM + "\nprogram baudrate 1200: error !" + ready(3632, 61904));
+    EXPECT_EQ(streamed(), f);
+}
+
+struct stream_case {
+    const char *name;
+    std::map<long, int> hold;       // by file position, from 0
+    std::map<long, int> reply;      // after file byte n, from 1
+    std::string tail;
+    size_t sent;
+};
+
+static void PrintTo(const stream_case &k, std::ostream *os) { *os << k.name; }
+
+class Streaming : public Upload, public ::testing::WithParamInterface<stream_case> {};
+
+TEST_P(Streaming, StopsOnTimeOutOrErrorReply)
+{
+    const stream_case &k = GetParam();
+    sm.rate = 115200;
+    for (const auto &h : k.hold)
+        sm.ctshold[HANDSHAKE + h.first] = h.second;
+    sm.streamreply = k.reply;
+    std::string f = upfile("ZEL530-5", 3632);
+    writefile("t.EEP", f);
+    uploadeep(t.c());
+    EXPECT_EQ(t.out(), CONNECT115200 + k.tail);
+    EXPECT_EQ(streamed(), f.substr(0, k.sent));
+    EXPECT_EQ(sentbytes().size(), HANDSHAKE + k.sent);
+    EXPECT_TRUE(closed());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Streaming,
+    ::testing::Values(
+        stream_case{"CtsHeldPastTimeOut", {{100, 1000}}, {}, "\nError: Timeout (CTS) !", 100},
+        stream_case{"CtsHeldOnFirstByte", {{0, 51}}, {}, "\nError: Timeout (CTS) !", 0},
+        stream_case{"CtsClearsInTime", {{100, 50}, {101, 50}}, {}, ready(3632, 61904), 2000},
+        stream_case{"ErrorReplyAfter1000", {}, {{1000, 'E'}},
+                    "\nError: Cannot program EEPROM at filepos 1000 !", 1000},
+        stream_case{"ErrorReplyAfterFirst", {}, {{1, 'E'}},
+                    "\nError: Cannot program EEPROM at filepos 1 !", 1},
+        stream_case{"ErrorReplyAfterLast", {}, {{2000, 'E'}},
+                    "\nError: Cannot program EEPROM at filepos 2000 !", 2000},
+        stream_case{"OtherReplyIgnored", {}, {{500, 'x'}, {501, 0x65}}, ready(3632, 61904), 2000}),
+    [](const ::testing::TestParamInfo<stream_case> &i) { return std::string(i.param.name); });
+
+// An image from the compiler's own writer, uploaded: the module's EEPROM
+// then equals the object file from address 16 on.
+class RealImage : public Upload, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RealImage, EepromEqualsTheObjectFile)
+{
+    int n = GetParam();
+    testctx b;
+    std::vector<unsigned char> data(n);
+    for (int i = 0; i < n; i++)
+        data[i] = (unsigned char)"\x1b\x0c" "E&W\x00\xff?"[i % 8] ^ (i / 8 & 0x0F);
+    if (n)
+        append(b.c(), data.data(), n);
+    strcpy(b->outfile, "t.EEP");
+    strcpy(b->objfile, "t.EEO");
+    writeobj(b.c());
+    writeeep(b.c());
+    ASSERT_EQ(b->errors, 0);
+    std::string obj = readfile("t.EEO");
+    long groesse = SYSSIZE + n;
+    uploadeep(t.c());
+    EXPECT_EQ(t.out(), CONNECT9600 + ready(groesse, 65536 - groesse));
+    EXPECT_EQ(streamed(), readfile("t.EEP"));
+    ASSERT_EQ((long)obj.size(), groesse);
+    EXPECT_EQ(std::string(sm.eeprom.begin() + 16, sm.eeprom.begin() + groesse), obj.substr(16));
+    EXPECT_EQ(std::string(sm.eeprom.begin() + groesse, sm.eeprom.end()),
+              std::string(65536 - groesse, '\xFF'));
+    EXPECT_TRUE(sm.cmd.empty());    // the trailer left no command half-read
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, RealImage, ::testing::Values(0, 1000, (int)DATASIZE));
+
+// main's two ways into the upload
+static int run(testctx &u, std::vector<std::string> args)
+{
+    std::vector<char *> argv;
+    static char prog[] = "zelcomp";
+    argv.push_back(prog);
+    for (std::string &a : args)
+        argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    return zelrun(u.c(), (int)args.size() + 1, argv.data());
+}
+
+TEST_F(Upload, UploadOnlyRun)
+{
+    writefile("t.EEP", upfile("ZEL530-5", 3632));
+    EXPECT_EQ(run(t, {"-c1", "t.EEP"}), 0);
+    EXPECT_EQ(t.out(), BANNER + CONNECT9600 + ready(3632, 61904));
+    EXPECT_FALSE(fileexists("ERROR.OUT"));
+}
+
+TEST_F(Upload, UploadOnlyRunWithoutPortDoesNothing)
+{
+    t->com = 0;
+    writefile("t.EEP", upfile("ZEL530-5", 3632));
+    EXPECT_EQ(run(t, {"t.EEP"}), 0);
+    EXPECT_EQ(t.out(), BANNER);
+    EXPECT_TRUE(sm.events.empty());
+}
+
+TEST_F(Upload, CompileRunUploadsAfterTheOverview)
+{
+    writefile("e.mac", "");
+    EXPECT_EQ(run(t, {"-c1", "-b19200", "e.mac"}), 0);
+    std::string out = t.out();
+    std::string tail = "\n 3632 bytes used\n"
+                       "\nconnecting ZEL530-5 on COM1: ....240x128 dots, 64kB EEPROM, 9600 baud"
+                       "\nprogram file <e.EEP> with 19200 baud" + ready(3632, 61904);
+    ASSERT_GE(out.size(), tail.size());
+    EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
+    EXPECT_EQ(streamed(), readfile("e.EEP"));
+}
+
+TEST_F(Upload, CompileRunWithErrorsDoesNotUpload)
+{
+    EXPECT_EQ(run(t, {"-c1", "missing.mac"}), 1);
+    EXPECT_TRUE(sm.events.empty());
+}
+
+} // namespace

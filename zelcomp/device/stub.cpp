@@ -1,4 +1,0 @@
-// Placeholder until the device link exists.
-#include "device.h"
-
-void uploadeep(zelctx &) {}
