@@ -8,4 +8,6 @@ int font2eep(zelctx &c);
 void fnt2fv(const zelctx &c, const unsigned char *fnt, unsigned char *rec);
 void fnt2fh(const zelctx &c, const unsigned char *fnt, unsigned char *rec);
 
+int fntzeile(int breite);       // bytes per glyph row of a font this wide: 1 or 2
+
 #endif

@@ -1,0 +1,46 @@
+// Glyphs of an FNT font into a font record whose header is already written
+// and whose glyph area is cleared: the converters only set bits.
+#include "font.h"
+#include "../device/device.h"
+
+int fntzeile(int breite)
+{
+    return breite > 8 ? 2 : 1;
+}
+
+// 1 when the dot at column x, row y of an FNT glyph is set. Two-byte rows
+// are little-endian words with column 0 in bit 15, so the second byte holds
+// the left half.
+static int fntpunkt(const unsigned char *glyph, int bpr, int x, int y)
+{
+    return glyph[y * bpr + bpr - 1 - x / 8] >> (7 - x % 8) & 1;
+}
+
+void fnt2fv(const zelctx &, const unsigned char *fnt, unsigned char *rec)
+{
+    int erst = rec[2], letzt = rec[3], w = rec[4], h = rec[5], bpc = rec[7];
+    int bpr = fntzeile(w);
+    for (int z = erst; z <= letzt; z++) {
+        const unsigned char *quelle = fnt + 8 + z * fnt[6];
+        unsigned char *ziel = rec + 8 + (z - erst) * bpc;
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++)
+                if (fntpunkt(quelle, bpr, x, y))
+                    ziel[x + w * (y / 8)] |= 0x01 << y % 8;
+    }
+}
+
+void fnt2fh(const zelctx &c, const unsigned char *fnt, unsigned char *rec)
+{
+    int erst = rec[2], letzt = rec[3], w = rec[4], h = rec[5], bpc = rec[7];
+    int bpr = fntzeile(w);
+    int msb = zel[c.zelnr].orient == 'H';
+    for (int z = erst; z <= letzt; z++) {
+        const unsigned char *quelle = fnt + 8 + z * fnt[6];
+        unsigned char *ziel = rec + 8 + (z - erst) * bpc;
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++)
+                if (fntpunkt(quelle, bpr, x, y))
+                    ziel[x / 8 + y * bpr] |= msb ? 0x80 >> x % 8 : 0x01 << x % 8;
+    }
+}

@@ -1,0 +1,266 @@
+// The display command encoder: one '#' line becomes one escape sequence of
+// the module, checked against the command table and the selected model.
+#include "macro.h"
+#include "../driver/driver.h"
+#include "../expr/expr.h"
+#include "../picture/picture.h"
+#include "../device/device.h"
+
+// How a command deviates from "ESC, letters, one byte per value".
+enum befart {
+    EINFACH,     // nothing special
+    TEXT,        // a zero byte ends the text
+    DATEN,       // count byte behind the letter, or a file as data chunks
+    IWORT,       // p1, then the count of the values that follow
+    BILD,        // inline picture with a size rule, or a picture file
+    NURANZ,      // on a model without it, the count is reported as wrong
+};
+
+// Upper limits: DM + k is datamax of the selected model plus k; OFFEN is a
+// count that no source line can reach.
+enum { DM = 10000, OFFEN = DM - 1 };
+
+// The models that accept a command, written as their numbers.
+static constexpr unsigned modelle(const char *s)
+{
+    return *s ? (1u << (*s - '0')) | modelle(s + 1) : 0;
+}
+
+struct befdef {
+    const char *name;          // the letters, upper case
+    int min, max;              // accepted parameter counts
+    unsigned zel;              // bit i: accepted on model i
+    befart art;
+};
+
+static const befdef befehle[] = {
+    {"O",  2, 2,      modelle("01234"), EINFACH},
+    {"F",  3, 3,      modelle("01234"), EINFACH},
+    {"FT", 1, 1,      modelle("01234"), EINFACH},
+    {"L",  2, 2,      modelle("01234"), EINFACH},
+    {"E",  1, 32,     modelle("0123"),  NURANZ},
+    {"V",  1, 1,      modelle("01234"), EINFACH},
+    {"P",  2, 2,      modelle("01234"), EINFACH},
+    {"G",  4, 4,      modelle("01234"), EINFACH},
+    {"W",  2, 2,      modelle("01234"), EINFACH},
+    {"H",  4, 4,      modelle("01234"), EINFACH},
+    {"X",  1, 1,      modelle("01234"), EINFACH},
+    {"J",  1, 1,      modelle("0123"),  EINFACH},
+    {"B",  2, 2,      modelle("01234"), EINFACH},
+    {"BL", 8, 8,      modelle("01234"), EINFACH},
+    {"BO", 8, 8,      modelle("01234"), EINFACH},
+    {"BR", 8, 8,      modelle("01234"), EINFACH},
+    {"BU", 8, 8,      modelle("01234"), EINFACH},
+    {"ZL", 2, DM + 2, modelle("01234"), TEXT},
+    {"ZM", 2, DM + 2, modelle("01234"), TEXT},
+    {"ZO", 2, DM + 2, modelle("01234"), TEXT},
+    {"ZR", 2, DM + 2, modelle("01234"), TEXT},
+    {"ZU", 2, DM + 2, modelle("01234"), TEXT},
+    {"ZZ", 2, DM + 2, modelle("01234"), TEXT},
+    {"ZT", 1, OFFEN,  modelle("01234"), EINFACH},
+    {"RI", 4, 4,      modelle("01234"), EINFACH},
+    {"RL", 4, 4,      modelle("01234"), EINFACH},
+    {"RN", 4, 4,      modelle("01234"), EINFACH},
+    {"RR", 4, 4,      modelle("01234"), EINFACH},
+    {"RS", 4, 4,      modelle("01234"), EINFACH},
+    {"RJ", 5, 5,      modelle("01234"), EINFACH},
+    {"RM", 5, 5,      modelle("01234"), EINFACH},
+    {"RO", 5, 5,      modelle("01234"), EINFACH},
+    {"UE", 3, 3,      modelle("01234"), EINFACH},
+    {"UL", 2, OFFEN,  modelle("01234"), BILD},
+    {"DA", 0, 0,      modelle("01234"), EINFACH},
+    {"DE", 0, 0,      modelle("01234"), EINFACH},
+    {"DI", 0, 0,      modelle("01234"), EINFACH},
+    {"DL", 0, 0,      modelle("01234"), EINFACH},
+    {"DS", 0, 0,      modelle("01234"), EINFACH},
+    {"DC", 0, 0,      modelle("1234"),  EINFACH},
+    {"DN", 0, 0,      modelle("1234"),  EINFACH},
+    {"DR", 0, 0,      modelle("1234"),  EINFACH},
+    {"DK", 1, 1,      modelle("4"),     EINFACH},
+    {"DX", 1, 1,      modelle("4"),     EINFACH},
+    {"MA", 3, 3,      modelle("01234"), EINFACH},
+    {"MJ", 3, 3,      modelle("01234"), EINFACH},
+    {"MN", 1, 1,      modelle("01234"), EINFACH},
+    {"MP", 1, 1,      modelle("01234"), EINFACH},
+    {"MT", 1, 1,      modelle("01234"), EINFACH},
+    {"CB", 0, 0,      modelle("123"),   EINFACH},
+    {"CR", 0, 0,      modelle("123"),   EINFACH},
+    {"CK", 2, 2,      modelle("123"),   EINFACH},
+    {"CS", 4, 4,      modelle("123"),   EINFACH},
+    {"TA", 1, 1,      modelle("0123"),  EINFACH},
+    {"TI", 1, 1,      modelle("0123"),  EINFACH},
+    {"TM", 1, 1,      modelle("0123"),  EINFACH},
+    {"TS", 1, 1,      modelle("0123"),  EINFACH},
+    {"TP", 0, 0,      modelle("0123"),  EINFACH},
+    {"TR", 0, 0,      modelle("0123"),  EINFACH},
+    {"TW", 0, 0,      modelle("0123"),  EINFACH},
+    {"TH", 4, DM + 4, modelle("0123"),  TEXT},
+    {"TV", 4, DM + 4, modelle("0123"),  TEXT},
+    {"NA", 0, 0,      modelle("123"),   EINFACH},
+    {"NI", 0, 0,      modelle("123"),   EINFACH},
+    {"NN", 0, 0,      modelle("123"),   EINFACH},
+    {"NP", 0, 0,      modelle("123"),   EINFACH},
+    {"NS", 0, 0,      modelle("123"),   EINFACH},
+    {"NM", 1, 1,      modelle("123"),   EINFACH},
+    {"NH", 3, DM + 3, modelle("123"),   TEXT},
+    {"NV", 3, DM + 3, modelle("123"),   TEXT},
+    {"YA", 1, 1,      modelle("01234"), EINFACH},
+    {"YI", 1, 1,      modelle("01234"), EINFACH},
+    {"YR", 1, 1,      modelle("01234"), EINFACH},
+    {"YW", 2, 2,      modelle("01234"), EINFACH},
+    {"YL", 1, 1,      modelle("0134"),  EINFACH},
+    {"QC", 1, 1,      modelle("01234"), EINFACH},
+    {"QZ", 1, 1,      modelle("01234"), EINFACH},
+    {"QD", 4, 4,      modelle("01234"), EINFACH},
+    {"QM", 1, 1,      modelle("1234"),  EINFACH},
+    {"KA", 1, 1,      modelle("01234"), EINFACH},
+    {"KD", 1, 1,      modelle("01234"), EINFACH},
+    {"KS", 1, 1,      modelle("01234"), EINFACH},
+    {"IR", 2, 2,      modelle("23"),    EINFACH},
+    {"IW", 2, DM,     modelle("23"),    IWORT},
+    {"S",  1, 255,    modelle("01234"), DATEN},
+    {"?",  0, 0,      modelle("01234"), EINFACH},
+    {"!",  1, 1,      modelle("01234"), EINFACH},
+    {"+",  1, 1,      modelle("01234"), EINFACH},
+    {"&E", 5, 5,      modelle("01234"), EINFACH},
+};
+
+static int gross(int ch)
+{
+    return ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch;
+}
+
+static const befdef *suche(int b1, int b2)
+{
+    for (const befdef &d : befehle)
+        if (d.name[0] == b1 && d.name[1] == b2)
+            return &d;
+    return nullptr;
+}
+
+static int obergrenze(const zelctx &c, const befdef &d)
+{
+    return d.max >= DM ? d.max - DM + zel[c.zelnr].datamax : d.max;
+}
+
+static void befbyte(zelctx &c, int b)
+{
+    if (c.aktbeflen < BEFLEN)
+        c.bef[c.aktbeflen++] = (unsigned char)b;
+}
+
+static int ungueltig(zelctx &c)
+{
+    fehler(c, "not a valid command !");
+    return 0;
+}
+
+static int falschanz(zelctx &c)
+{
+    fehler(c, "wrong number of parameters");
+    return 0;
+}
+
+// Reads the one or two letters into bef; the command, or none.
+static const befdef *buchstaben(zelctx &c)
+{
+    c.aktbeflen = 0;
+    befbyte(c, 27);
+    nxtzeichen(c, 0);
+    int b1 = gross((unsigned char)*c.zptr);
+    if (!b1)
+        return nullptr;
+    c.zptr++;
+    befbyte(c, b1);
+    nxtzeichen(c, 0);
+    int b2 = (unsigned char)*c.zptr;
+    const befdef *d = b2 ? suche(b1, gross(b2)) : nullptr;
+    if (d) {
+        // the second letter goes out as it was written
+        befbyte(c, b2);
+        c.zptr++;
+        return d;
+    }
+    return suche(b1, 0);
+}
+
+// The list ended regularly unless parameter stopped on a character it
+// could not read, which it has already reported.
+static int listende(const zelctx &c)
+{
+    return *c.zptr == 0 || *c.zptr == ';' || *c.zptr == '<';
+}
+
+// S: 1 to 255 values behind a count byte, or a file as data chunks.
+static int datenbefehl(zelctx &c, int n)
+{
+    if (n > 255)
+        return falschanz(c);
+    if (n > 0) {
+        c.bef[2] = (unsigned char)n;
+        return bef2eep(c);
+    }
+    if (!getfilename(c, c.str))
+        return falschanz(c);
+    loadsendfile(c, c.str);
+    return 1;
+}
+
+// IW: p1 goes into the reserved byte, the count of the rest behind it.
+static int iwbefehl(zelctx &c, const befdef &d, int n)
+{
+    if (n < d.min || n > obergrenze(c, d))
+        return falschanz(c);
+    c.bef[3] = c.bef[4];
+    c.bef[4] = (unsigned char)(n - 1);
+    return bef2eep(c);
+}
+
+// UL: two values and a picture file, or an inline picture of p3 x p4 dots.
+static int bildbefehl(zelctx &c, int n)
+{
+    if (n == 2) {
+        // The picture goes right behind the command, so the command must
+        // be in place first; the loader checks the room that is left.
+        if (!bef2eep(c))
+            return 0;
+        if (getfilename(c, c.str) && loadbild(c, c.str)) {
+            c.aktmaklen += c.filelen;
+            c.adresse += c.filelen;
+        }
+        return 1;
+    }
+    int breite = c.bef[5], hoehe = c.bef[6];
+    if (n > 4 && n - 4 == (breite + 7) / 8 * hoehe)
+        return bef2eep(c);
+    return falschanz(c);
+}
+
+int zelbefehl(zelctx &c)
+{
+    const befdef *d = buchstaben(c);
+    if (!d)
+        return ungueltig(c);
+    if (!(d->zel & (1u << c.zelnr)))
+        return d->art == NURANZ ? falschanz(c) : ungueltig(c);
+    if (d->art == DATEN || d->art == IWORT)
+        befbyte(c, 0);                  // the count byte, filled in below
+    int n = parameter(c);
+    if (!listende(c))
+        return 0;
+    switch (d->art) {
+    case DATEN:
+        return datenbefehl(c, n);
+    case IWORT:
+        return iwbefehl(c, *d, n);
+    case BILD:
+        return bildbefehl(c, n);
+    default:
+        break;
+    }
+    if (n < d->min || n > obergrenze(c, *d))
+        return falschanz(c);
+    if (d->art == TEXT)
+        befbyte(c, 0);
+    return bef2eep(c);
+}

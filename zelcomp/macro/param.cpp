@@ -1,0 +1,116 @@
+// The command buffer: reading a parameter list into it, moving a finished
+// command into the data area, and embedding a file as data commands.
+#include "macro.h"
+#include "../driver/driver.h"
+#include "../expr/expr.h"
+
+#include <cstdio>
+
+// Appends one byte to bef; 0 when bef is full. A source line is too short
+// to fill bef, so this only guards against a caller that left it nearly full.
+static int befbyte(zelctx &c, int b)
+{
+    if (c.aktbeflen < 0 || c.aktbeflen >= BEFLEN)
+        return 0;
+    c.bef[c.aktbeflen++] = (unsigned char)b;
+    return 1;
+}
+
+// Copies a quoted string byte for byte, counting into n; 0 when bef ran full.
+static int zeichenkette(zelctx &c, int &n)
+{
+    char q = *c.zptr++;
+    while (*c.zptr && *c.zptr != q) {
+        if (!befbyte(c, *c.zptr))
+            return 0;
+        c.zptr++;
+        n++;
+    }
+    if (*c.zptr == q)
+        c.zptr++;
+    return 1;
+}
+
+int parameter(zelctx &c)
+{
+    int n = 0;
+    nxtzeichen(c, 0);
+    while (*c.zptr != ';' && *c.zptr) {
+        if (*c.zptr == '\'' || *c.zptr == '"') {
+            if (!zeichenkette(c, n)) {
+                fehler(c, "wrong number of parameters");
+                return n;
+            }
+        } else if (*c.zptr == '<') {
+            return n;                   // a file name follows, read by the caller
+        } else if (*c.zptr == ',') {
+            c.zptr++;
+        } else {
+            const char *vor = c.zptr;
+            int v = ausdruck(c);
+            // A character no expression can begin with would never be
+            // consumed: end the list on it, so the caller sees that it
+            // did not stop at a regular end.
+            if (c.zptr == vor) {
+                fehler(c, "illegal character in parameter list !");
+                return n;
+            }
+            if (!befbyte(c, v & 0xFF)) {
+                fehler(c, "wrong number of parameters");
+                return n;
+            }
+            n++;
+        }
+        nxtzeichen(c, 0);
+    }
+    return n;
+}
+
+int bef2eep(zelctx &c)
+{
+    if (c.aktbeflen > BEFLEN || !platz(c, c.aktbeflen)) {
+        fehler(c, "EEPROM-memory overflow !");
+        return 0;
+    }
+    // A block that stayed open empty across a picture or font starts with
+    // its first command, not where it was opened.
+    if (c.aktmaklen == 0)
+        c.aktmakadr = c.adresse;
+    append(c, c.bef, c.aktbeflen);
+    c.aktmaklen += c.aktbeflen;
+    c.aktbeflen = 0;
+    return 1;
+}
+
+// Reads the next chunk of at most 256 bytes into bef behind ESC 'S' and the
+// count byte; returns the number of bytes read.
+static int sendchunk(zelctx &c, FILE *f)
+{
+    long soll = c.filelen >= 256 ? 256 : c.filelen;
+    int n = (int)fread(c.bef + 3, 1, (size_t)soll, f);
+    // A file that shrank since its size was taken ends with what it gave.
+    c.filelen = n < soll ? 0 : c.filelen - soll;
+    c.bef[2] = (unsigned char)(n & 0xFF);   // 256 is sent as 0
+    c.aktbeflen = n + 3;
+    return n;
+}
+
+int loadsendfile(zelctx &c, const char *name)
+{
+    FILE *f = fopen(name, "rb");
+    if (!f) {
+        fehler(c, "Cannot Open File <%s> !", name);
+        return 0;
+    }
+    fseek(f, 0, SEEK_END);
+    c.filelen = ftell(f);
+    rewind(f);
+    while (c.filelen > 0 && sendchunk(c, f) > 0) {
+        if (!bef2eep(c)) {
+            fclose(f);
+            return 0;
+        }
+    }
+    fclose(f);
+    return 1;
+}

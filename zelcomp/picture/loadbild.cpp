@@ -1,0 +1,115 @@
+// Picture files: reads one file, tells a raw picture from a monochrome
+// bitmap, checks it against the model and the free data area, and writes
+// the picture record at the end of the data area. The caller enters it.
+#include "picture.h"
+#include "../driver/driver.h"
+#include "../device/device.h"
+
+#include <cstring>
+
+enum { BILDMAX = 4200 };
+
+// Reads the whole file into buffer; filelen becomes the number of bytes read.
+static int bildlesen(zelctx &c, const char *name)
+{
+    FILE *f = fopen(name, "rb");
+    long n = -1;
+    if (f && fseek(f, 0, SEEK_END) == 0)
+        n = ftell(f);
+    if (n < 0) {
+        if (f)
+            fclose(f);
+        fehler(c, "Cannot Open Picturefile <%s> !", name);
+        return 0;
+    }
+    rewind(f);
+    if (n > BILDMAX) {
+        fclose(f);
+        fehler(c, "Picturefile is to big !");
+        return 0;
+    }
+    // A file that shrank since its size was taken counts with what is there.
+    c.filelen = (long)fread(c.buffer, 1, n, f);
+    fclose(f);
+    return 1;
+}
+
+// Size a record of w x h dots has in the selected model's layout.
+static long long bildgroesse(const zelctx &c, long long w, long long h)
+{
+    if (zel[c.zelnr].orient == 'V')
+        return w * ((h + 7) / 8) + 2;
+    return (w + 7) / 8 * h + 2;
+}
+
+static int keinplatz(zelctx &c, long long n)
+{
+    if (platz(c, n))
+        return 0;
+    fehler(c, "Picturefile to big, not enough EEPROM-memory !");
+    return 1;
+}
+
+// A raw picture file is already a record: it is known by its size alone.
+static int rohbild(const zelctx &c)
+{
+    return c.filelen >= 2 && c.filelen == bildgroesse(c, c.buffer[0], c.buffer[1]);
+}
+
+// A monochrome bitmap whose headers, palette entry and pixel rows all lie
+// within the file's bytes, stored bottom-up with no negative size.
+static int monobmp(const zelctx &c)
+{
+    const unsigned char *b = c.buffer;
+    long long n = c.filelen;
+    if (n < 14 + 40 || bmpfeld(b, 2) != n || iw(b[28], b[29]) > 1)
+        return 0;
+    long long kopf = bmpfeld(b, 14);
+    if (kopf < 40 || 14 + kopf + 4 > n)
+        return 0;
+    long long daten = bmpfeld(b, 10), w = bmpfeld(b, 18), h = bmpfeld(b, 22);
+    if (w < 0 || h < 0 || daten < 0)
+        return 0;
+    return daten + bmpstride(w) * h <= n;
+}
+
+static int bmpbild(zelctx &c)
+{
+    if (!monobmp(c)) {
+        fehler(c, "This is not a monochrome Windows Bitmap file !");
+        return 0;
+    }
+    const zelmodel &m = zel[c.zelnr];
+    int w = bmpfeld(c.buffer, 18), h = bmpfeld(c.buffer, 22);
+    if (w > m.xdots || h > m.ydots) {
+        fehler(c, "The Picture is to big (max. %dx%d dots) !", m.xdots, m.ydots);
+        return 0;
+    }
+    c.filelen = (long)bildgroesse(c, w, h);
+    if (keinplatz(c, c.filelen))
+        return 0;
+    if (m.orient == 'V')
+        bmp2blv(c, c.eeprom + c.adresse, c.buffer);
+    else
+        bmp2blh(c, c.eeprom + c.adresse, c.buffer);
+    return 1;
+}
+
+int loadbild(zelctx &c, const char *name)
+{
+    if (!bildlesen(c, name))
+        return 0;
+    if (rohbild(c)) {
+        if (keinplatz(c, c.filelen))
+            return 0;
+        memcpy(c.eeprom + c.adresse, c.buffer, c.filelen);
+        return 1;
+    }
+    if (c.filelen >= 2 && c.buffer[0] == 'B' && c.buffer[1] == 'M')
+        return bmpbild(c);
+    if (zel[c.zelnr].orient == 'V')
+        fehler(c, "This is not a Picturefile (*.BMP, *.BLV) !");
+    else
+        fehler(c, "This is not a Picturefile (*.BMP, *.BLH) !");
+    return 0;
+}
