@@ -124,6 +124,31 @@ TEST(Upload, CompiledImageEqualsTheObjectFile)
     EXPECT_TRUE(e.substr(3632) == vorher.substr(3632));
 }
 
+// The bundled example, compiled and uploaded in one run, as the README
+// shows it: the console text is that of the compile followed by the upload.
+TEST(Upload, ExampleCompilesAndUploads)
+{
+    tempdir d, nur;
+    for (const char *f : {"demo.mac", "demo.inc", "logo.bmp", "arrow.blh"}) {
+        std::string b = readfile(std::string(ZEL_TESTDATA) + "/../../examples/" + f);
+        ASSERT_FALSE(b.empty()) << f;
+        writefile(d / f, b);
+        writefile(nur / f, b);
+    }
+    runresult c = runzel(nur.path, {"-o", "demo.mac"});
+    ASSERT_EQ(c.status, 0) << c.out;
+    long t = readfile(nur / "demo.EEO").size();
+    std::string soll = c.out + verbunden("ZEL530-5", "....", 240, 128, 64, 9600) +
+                       programm("demo.EEP", 115200) + fertig(t, 65536 - t);
+    lauf l = hochladen(d, {}, {"-o", "-c1", "-b115200", "demo.mac"}, soll);
+    EXPECT_EQ(l.r.status, 0);
+    EXPECT_EQ(l.r.out, soll);
+    ASSERT_EQ(l.simstatus, 0);
+    EXPECT_EQ(readfile(d / "demo.EEO"), readfile(nur / "demo.EEO"));
+    ASSERT_EQ(l.eeprom.size(), 65536u);
+    EXPECT_TRUE(l.eeprom.substr(16, t - 16) == readfile(d / "demo.EEO").substr(16));
+}
+
 // A module found at its power-on rate of 9600 is switched to 115200 for
 // the write test and the upload.
 TEST(Upload, SwitchesToTheRateOfOptionB)
