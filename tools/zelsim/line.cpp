@@ -155,9 +155,10 @@ void anhalten(zelsim &s, int halt)
     }
 }
 
-// A pseudo-terminal keeps the exclusive use a host claimed after that host
-// closed it, so the next host could not open it; the module gives it up
-// once the line has gone quiet.
+// A pseudo-terminal keeps the exclusive use a host claimed when that host
+// ended without giving it up (an upload broken off by a signal), and no
+// other host could open it again; the module gives it up once the line
+// has gone quiet.
 void freigeben(zelsim &s)
 {
     ioctl(s.slave, TIOCNXCL);

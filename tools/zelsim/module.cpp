@@ -65,12 +65,13 @@ static void anzeige(zelsim &s)
 {
     if (!s.verbose)
         return;
-    char zeile[CMDMAX * 4 + 16];
+    // the letters as letters, the parameters as numbers
     int buchstaben = strchr("QR&", s.cmd[1]) || (s.cmd[1] == 'B' && s.cmd[2] == 'R') ? 2 : 1;
-    int n = snprintf(zeile, sizeof zeile, "ESC %c", s.cmd[1]);
+    char zeile[CMDMAX * 4 + 16];
+    size_t n = snprintf(zeile, sizeof zeile, "ESC %c", s.cmd[1]);
     if (buchstaben == 2)
         n += snprintf(zeile + n, sizeof zeile - n, " %c", s.cmd[2]);
-    for (int i = 1 + buchstaben; i < s.cmdlen; i++)
+    for (int i = 1 + buchstaben; i < s.cmdlen && n < sizeof zeile; i++)
         n += snprintf(zeile + n, sizeof zeile - n, " %d", s.cmd[i]);
     simlog(s, "display %s", zeile);
 }
