@@ -151,7 +151,7 @@ TEST_F(Handshake, InputIsDrainedFirst)
     EXPECT_EQ(t.out(), "240x128 dots, 64kB EEPROM, 115200 baud");
 }
 
-struct size_case {
+struct probe_case {
     long eepsize;
     int readanswers;
     int eepadrmax;
@@ -159,16 +159,16 @@ struct size_case {
     int reads;
 };
 
-static void PrintTo(const size_case &k, std::ostream *os)
+static void PrintTo(const probe_case &k, std::ostream *os)
 {
     *os << k.eepsize << " bytes, " << k.readanswers << " answers";
 }
 
-class EepromSize : public Handshake, public ::testing::WithParamInterface<size_case> {};
+class EepromSize : public Handshake, public ::testing::WithParamInterface<probe_case> {};
 
 TEST_P(EepromSize, FirstSilentAddressEndsIt)
 {
-    const size_case &k = GetParam();
+    const probe_case &k = GetParam();
     sm.rate = 115200;
     sm.eepsize = k.eepsize;
     sm.readanswers = k.readanswers;
@@ -183,13 +183,13 @@ TEST_P(EepromSize, FirstSilentAddressEndsIt)
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, EepromSize,
-    ::testing::Values(size_case{65536, -1, 65535, "240x128 dots, 64kB EEPROM, 115200 baud", 4},
-                      size_case{49152, -1, 49151, "240x128 dots, 48kB EEPROM, 115200 baud", 4},
-                      size_case{32768, -1, 32767, "240x128 dots, 32kB EEPROM, 115200 baud", 3},
-                      size_case{16384, -1, 16383, "240x128 dots, 16kB EEPROM, 115200 baud", 2},
-                      size_case{0, -1, -1, "240x128 dots, 0kB EEPROM, 115200 baud", 1},
+    ::testing::Values(probe_case{65536, -1, 65535, "240x128 dots, 64kB EEPROM, 115200 baud", 4},
+                      probe_case{49152, -1, 49151, "240x128 dots, 48kB EEPROM, 115200 baud", 4},
+                      probe_case{32768, -1, 32767, "240x128 dots, 32kB EEPROM, 115200 baud", 3},
+                      probe_case{16384, -1, 16383, "240x128 dots, 16kB EEPROM, 115200 baud", 2},
+                      probe_case{0, -1, -1, "240x128 dots, 0kB EEPROM, 115200 baud", 1},
                       // stops answering during the probe
-                      size_case{65536, 2, 32767, "240x128 dots, 32kB EEPROM, 115200 baud", 3}));
+                      probe_case{65536, 2, 32767, "240x128 dots, 32kB EEPROM, 115200 baud", 3}));
 
 TEST_F(Handshake, ProbeReturnsTheLastReply)
 {

@@ -207,23 +207,23 @@ TEST_F(Upload, WrongModel)
     EXPECT_TRUE(closed());
 }
 
-struct size_case {
+struct capacity_case {
     long eepsize;
     long field;
     std::string out;
     bool streams;
 };
 
-static void PrintTo(const size_case &k, std::ostream *os)
+static void PrintTo(const capacity_case &k, std::ostream *os)
 {
     *os << k.field << " on " << k.eepsize;
 }
 
-class Capacity : public Upload, public ::testing::WithParamInterface<size_case> {};
+class Capacity : public Upload, public ::testing::WithParamInterface<capacity_case> {};
 
 TEST_P(Capacity, ProgramMustFitTheEeprom)
 {
-    const size_case &k = GetParam();
+    const capacity_case &k = GetParam();
     sm.rate = 115200;
     sm.eepsize = k.eepsize;
     std::string f = upfile("ZEL530-5", k.field);
@@ -249,14 +249,14 @@ static std::string needed(long n)
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, Capacity,
-    ::testing::Values(size_case{32768, 32768, found(32) + PROGRAM + ready(32768, 0), true},
-                      size_case{32768, 32769, found(32) + needed(32769), false},
-                      size_case{16384, 16384, found(16) + PROGRAM + ready(16384, 0), true},
-                      size_case{49152, 40000, found(48) + PROGRAM + ready(40000, 9152), true},
+    ::testing::Values(capacity_case{32768, 32768, found(32) + PROGRAM + ready(32768, 0), true},
+                      capacity_case{32768, 32769, found(32) + needed(32769), false},
+                      capacity_case{16384, 16384, found(16) + PROGRAM + ready(16384, 0), true},
+                      capacity_case{49152, 40000, found(48) + PROGRAM + ready(40000, 9152), true},
                       // a size field of 0 is the full 64 KB image
-                      size_case{65536, 0, found(64) + PROGRAM + ready(65536, 0), true},
-                      size_case{49152, 0, found(48) + needed(65536), false},
-                      size_case{0, 3632, found(0) + needed(3632), false}));
+                      capacity_case{65536, 0, found(64) + PROGRAM + ready(65536, 0), true},
+                      capacity_case{49152, 0, found(48) + needed(65536), false},
+                      capacity_case{0, 3632, found(0) + needed(3632), false}));
 
 TEST_F(Upload, WriteProtectedModuleGetsNothing)
 {

@@ -197,15 +197,15 @@ TEST(Dispatch, CommentIstEineComZeile)
                          bilanz(1));
 }
 
-struct modell {
+struct modellfall {
     const char *zeile;
     const char *name;     // as the upload file header carries it
     int breite;
 };
 
-static void PrintTo(const modell &m, std::ostream *os) { showtext(m.zeile, os); }
+static void PrintTo(const modellfall &m, std::ostream *os) { showtext(m.zeile, os); }
 
-class Modellzeile : public testing::TestWithParam<modell> {};
+class Modellzeile : public testing::TestWithParam<modellfall> {};
 
 TEST_P(Modellzeile, KopfDerUploaddatei)
 {
@@ -219,13 +219,13 @@ TEST_P(Modellzeile, KopfDerUploaddatei)
 }
 
 INSTANTIATE_TEST_SUITE_P(Modelle, Modellzeile, testing::Values(
-    modell{"ZEL310-2", "ZEL310-2", 120},
-    modell{"zel420-3 ; the small one", "ZEL420-3", 160},
-    modell{"  ZEL530-4", "ZEL530-4", 240},
-    modell{"qo417-2r8", "QO417-2R", 128},
-    modell{"ZEL420-", "ZEL530-5", 240},
-    modell{"ZEL420-3\nZELDA", "ZEL420-3", 160},
-    modell{"QO417-2R8\nZEL310-2 later", "ZEL310-2", 120}));
+    modellfall{"ZEL310-2", "ZEL310-2", 120},
+    modellfall{"zel420-3 ; the small one", "ZEL420-3", 160},
+    modellfall{"  ZEL530-4", "ZEL530-4", 240},
+    modellfall{"qo417-2r8", "QO417-2R", 128},
+    modellfall{"ZEL420-", "ZEL530-5", 240},
+    modellfall{"ZEL420-3\nZELDA", "ZEL420-3", 160},
+    modellfall{"QO417-2R8\nZEL310-2 later", "ZEL310-2", 120}));
 
 TEST(Dispatch, Destination)
 {

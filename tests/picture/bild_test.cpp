@@ -43,23 +43,23 @@ std::string meldung(const std::string &zeile, const std::string &m)
     return "\n--> " + zeile + m + "\n";
 }
 
-struct fehlfall {
+struct direktivfehler {
     const char *zeile;
     const char *meldung;
 };
 
-void PrintTo(const fehlfall &f, std::ostream *os)
+void PrintTo(const direktivfehler &f, std::ostream *os)
 {
     *os << f.zeile;
 }
 
-class Bildfehler : public ::testing::TestWithParam<fehlfall> {};
+class Bildfehler : public ::testing::TestWithParam<direktivfehler> {};
 
 } // namespace
 
 TEST_P(Bildfehler, NothingStored)
 {
-    const fehlfall &f = GetParam();
+    const direktivfehler &f = GetParam();
     verzeichnis v;
     testctx t;
     t->zelnr = 0;
@@ -78,20 +78,20 @@ TEST_P(Bildfehler, NothingStored)
 INSTANTIATE_TEST_SUITE_P(
     Lines, Bildfehler,
     ::testing::Values(
-        fehlfall{"PICTURE", "No Picturenumber !"},
-        fehlfall{"PICTURE <a.blv>", "No Picturenumber !"},
-        fehlfall{"PICTURE ; <a.blv>", "No Picturenumber !"},
-        fehlfall{"PICTURE 5", "Cannot found a Filename !"},
-        fehlfall{"PICTURE 300", "Cannot found a Filename !"},
-        fehlfall{"PICTURE 256 <a.blv>", "Picturenumber 256 is wrong, (allowed: 0..255) !"},
-        fehlfall{"PICTURE -1 <a.blv>", "Picturenumber -1 is wrong, (allowed: 0..255) !"},
-        fehlfall{"PICTURE 261 <a.blv>", "Picturenumber 261 is wrong, (allowed: 0..255) !"},
-        fehlfall{"PICTURE ,300 <a.blv>", "Picturenumber 300 is wrong, (allowed: 0..255) !"},
-        fehlfall{"PICTURE 2*200, 1 <a.blv>", "Picturenumber 400 is wrong, (allowed: 0..255) !"},
-        fehlfall{"PICTURE $FFFFFFFF <a.blv>", "Picturenumber -1 is wrong, (allowed: 0..255) !"},
-        fehlfall{"PICTURE 5 <nix.blv>", "Cannot Open Picturefile <nix.blv> !"},
-        fehlfall{"PICTURE 5 <gif.bmp>", "This is not a Picturefile (*.BMP, *.BLV) !"}),
-    [](const ::testing::TestParamInfo<fehlfall> &i) { return std::to_string(i.index); });
+        direktivfehler{"PICTURE", "No Picturenumber !"},
+        direktivfehler{"PICTURE <a.blv>", "No Picturenumber !"},
+        direktivfehler{"PICTURE ; <a.blv>", "No Picturenumber !"},
+        direktivfehler{"PICTURE 5", "Cannot found a Filename !"},
+        direktivfehler{"PICTURE 300", "Cannot found a Filename !"},
+        direktivfehler{"PICTURE 256 <a.blv>", "Picturenumber 256 is wrong, (allowed: 0..255) !"},
+        direktivfehler{"PICTURE -1 <a.blv>", "Picturenumber -1 is wrong, (allowed: 0..255) !"},
+        direktivfehler{"PICTURE 261 <a.blv>", "Picturenumber 261 is wrong, (allowed: 0..255) !"},
+        direktivfehler{"PICTURE ,300 <a.blv>", "Picturenumber 300 is wrong, (allowed: 0..255) !"},
+        direktivfehler{"PICTURE 2*200, 1 <a.blv>", "Picturenumber 400 is wrong, (allowed: 0..255) !"},
+        direktivfehler{"PICTURE $FFFFFFFF <a.blv>", "Picturenumber -1 is wrong, (allowed: 0..255) !"},
+        direktivfehler{"PICTURE 5 <nix.blv>", "Cannot Open Picturefile <nix.blv> !"},
+        direktivfehler{"PICTURE 5 <gif.bmp>", "This is not a Picturefile (*.BMP, *.BLV) !"}),
+    [](const ::testing::TestParamInfo<direktivfehler> &i) { return std::to_string(i.index); });
 
 struct gutfall {
     const char *zeile;

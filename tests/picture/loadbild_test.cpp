@@ -163,23 +163,23 @@ TEST(Loadbild, FileSizeLimit)
     EXPECT_EQ(e.daten, "\xEE\xEE");
 }
 
-struct fehlfall {
+struct ladefehler {
     const char *name;
     int zelnr;
     std::string datei;
     const char *meldung;
 };
 
-void PrintTo(const fehlfall &f, std::ostream *os)
+void PrintTo(const ladefehler &f, std::ostream *os)
 {
     *os << f.name;
 }
 
-class Abgelehnt : public ::testing::TestWithParam<fehlfall> {};
+class Abgelehnt : public ::testing::TestWithParam<ladefehler> {};
 
 TEST_P(Abgelehnt, NothingStored)
 {
-    const fehlfall &f = GetParam();
+    const ladefehler &f = GetParam();
     ergebnis e = lade(f.zelnr, f.datei, 500, 64);
     EXPECT_EQ(e.ok, 0);
     EXPECT_EQ(e.out, meldung(f.meldung));
@@ -220,43 +220,43 @@ std::string gekuerzt(size_t n, int kopf = 40)
 INSTANTIATE_TEST_SUITE_P(
     Files, Abgelehnt,
     ::testing::Values(
-        fehlfall{"empty_H", MODEL_H, "", KEINBILD_H},
-        fehlfall{"one_byte_V", MODEL_V, "B", KEINBILD_V},
-        fehlfall{"unknown_h", MODEL_h, "GIF89a", KEINBILD_H},
-        fehlfall{"unknown_V", MODEL_V4, "GIF89a", KEINBILD_V},
-        fehlfall{"raw_one_byte_short", MODEL_H, roh(16, 4, 7), KEINBILD_H},
-        fehlfall{"bpp4", MODEL_H, bpp(4), MONO},
-        fehlfall{"bpp8", MODEL_V, bpp(8), MONO},
-        fehlfall{"size_field_plus1", MODEL_H, geaendert(bmpdatei(8, 8, {}), 2, 95), MONO},
-        fehlfall{"size_field_minus1", MODEL_H, geaendert(bmpdatei(8, 8, {}), 2, 93), MONO},
-        fehlfall{"just_BM", MODEL_H, "BM", MONO},
-        fehlfall{"BM_10_bytes", MODEL_H, gekuerzt(10), MONO},
-        fehlfall{"BM_headers_only", MODEL_H, gekuerzt(54), MONO},
-        fehlfall{"BM_palette_cut", MODEL_H, gekuerzt(57), MONO},
-        fehlfall{"BM_v5_palette_cut", MODEL_H, gekuerzt(14 + 124 + 3, 124), MONO},
-        fehlfall{"BM_rows_cut", MODEL_H, gekuerzt(94 - 1), MONO},
-        fehlfall{"header_size_huge", MODEL_H,
+        ladefehler{"empty_H", MODEL_H, "", KEINBILD_H},
+        ladefehler{"one_byte_V", MODEL_V, "B", KEINBILD_V},
+        ladefehler{"unknown_h", MODEL_h, "GIF89a", KEINBILD_H},
+        ladefehler{"unknown_V", MODEL_V4, "GIF89a", KEINBILD_V},
+        ladefehler{"raw_one_byte_short", MODEL_H, roh(16, 4, 7), KEINBILD_H},
+        ladefehler{"bpp4", MODEL_H, bpp(4), MONO},
+        ladefehler{"bpp8", MODEL_V, bpp(8), MONO},
+        ladefehler{"size_field_plus1", MODEL_H, geaendert(bmpdatei(8, 8, {}), 2, 95), MONO},
+        ladefehler{"size_field_minus1", MODEL_H, geaendert(bmpdatei(8, 8, {}), 2, 93), MONO},
+        ladefehler{"just_BM", MODEL_H, "BM", MONO},
+        ladefehler{"BM_10_bytes", MODEL_H, gekuerzt(10), MONO},
+        ladefehler{"BM_headers_only", MODEL_H, gekuerzt(54), MONO},
+        ladefehler{"BM_palette_cut", MODEL_H, gekuerzt(57), MONO},
+        ladefehler{"BM_v5_palette_cut", MODEL_H, gekuerzt(14 + 124 + 3, 124), MONO},
+        ladefehler{"BM_rows_cut", MODEL_H, gekuerzt(94 - 1), MONO},
+        ladefehler{"header_size_huge", MODEL_H,
                  geaendert(bmpdatei(8, 8, {}), 14, 0x7FFFFFF0), MONO},
-        fehlfall{"header_size_negative", MODEL_H,
+        ladefehler{"header_size_negative", MODEL_H,
                  geaendert(bmpdatei(8, 8, {}), 14, 0xFFFFFFF0), MONO},
-        fehlfall{"header_size_12", MODEL_H, geaendert(bmpdatei(8, 8, {}), 14, 12), MONO},
-        fehlfall{"data_offset_behind", MODEL_H,
+        ladefehler{"header_size_12", MODEL_H, geaendert(bmpdatei(8, 8, {}), 14, 12), MONO},
+        ladefehler{"data_offset_behind", MODEL_H,
                  geaendert(bmpdatei(8, 8, {}), 10, 63), MONO},
-        fehlfall{"data_offset_negative", MODEL_H,
+        ladefehler{"data_offset_negative", MODEL_H,
                  geaendert(bmpdatei(8, 8, {}), 10, 0xFFFFFFF0), MONO},
-        fehlfall{"width_negative", MODEL_H,
+        ladefehler{"width_negative", MODEL_H,
                  geaendert(bmpdatei(8, 8, {}), 18, (uint32_t)-8), MONO},
-        fehlfall{"height_negative_topdown", MODEL_V,
+        ladefehler{"height_negative_topdown", MODEL_V,
                  geaendert(bmpdatei(8, 8, {}), 22, (uint32_t)-8), MONO},
-        fehlfall{"height_huge", MODEL_H,
+        ladefehler{"height_huge", MODEL_H,
                  geaendert(bmpdatei(8, 8, {}), 22, 0x7FFFFFFF), MONO},
-        fehlfall{"one_dot_wider", MODEL_H, voll(241, 128),
+        ladefehler{"one_dot_wider", MODEL_H, voll(241, 128),
                  "The Picture is to big (max. 240x128 dots) !"},
-        fehlfall{"one_dot_higher", MODEL_H, voll(240, 129),
+        ladefehler{"one_dot_higher", MODEL_H, voll(240, 129),
                  "The Picture is to big (max. 240x128 dots) !"},
-        fehlfall{"too_wide_V", MODEL_V, voll(121, 8), "The Picture is to big (max. 120x32 dots) !"},
-        fehlfall{"too_high_h", MODEL_h, voll(8, 81), "The Picture is to big (max. 160x80 dots) !"}),
-    [](const ::testing::TestParamInfo<fehlfall> &i) { return std::string(i.param.name); });
+        ladefehler{"too_wide_V", MODEL_V, voll(121, 8), "The Picture is to big (max. 120x32 dots) !"},
+        ladefehler{"too_high_h", MODEL_h, voll(8, 81), "The Picture is to big (max. 160x80 dots) !"}),
+    [](const ::testing::TestParamInfo<ladefehler> &i) { return std::string(i.param.name); });
 
 TEST(Loadbild, BitmapOfWidthOrHeightZero)
 {
