@@ -10,17 +10,6 @@
 
 #ifdef ZELSIM_BIN
 
-static const char UEBERSICHT[] =
-    "\nSuccess !"
-    "\nEEPROM-Memory overview:"
-    "\n     System:       3632 bytes"
-    "\n   0 Fonts:           0 bytes"
-    "\n   0 Pictures:        0 bytes"
-    "\n   0 Makros:          0 bytes"
-    "\n   0 Touchmakros:     0 bytes"
-    "\n   0 Portmakros:      0 bytes"
-    "\n ----------------------------"
-    "\n 3632 bytes used\n";
 
 // Bytes that differ from cell to cell and from an erased EEPROM.
 static std::string muster(size_t n, unsigned x)
@@ -109,7 +98,7 @@ TEST(Upload, CompiledImageEqualsTheObjectFile)
     std::string soll = BANNER + std::string("\nOpen File <src.mac>"
                                             "\nWrite EEPROM Object-File src.EEO"
                                             "\nWrite EEPROM Upload File src.EEP") +
-                       UEBERSICHT + verbunden("ZEL530-5", "", 240, 128, 64, 115200) +
+                       OVERVIEW_EMPTY + verbunden("ZEL530-5", "", 240, 128, 64, 115200) +
                        programm("src.EEP", 115200) + fertig(3632, 61904);
     lauf l = hochladen(d, {"-b", "115200", "-i", d / "vorher.bin"}, {"-o", "-c1", "src.mac"}, soll);
     EXPECT_EQ(l.r.status, 0);
@@ -193,7 +182,7 @@ TEST(Upload, PowerOnRateCellOnlyOnModelsZeroAndOne)
         std::string modell = std::to_string(f.modell);
         std::string soll = BANNER + std::string("\nOpen File <src.mac>"
                                                 "\nWrite EEPROM Upload File src.EEP") +
-                           UEBERSICHT + verbunden(m.name, "", m.xdots, m.ydots, 64, 115200) +
+                           OVERVIEW_EMPTY + verbunden(m.name, "", m.xdots, m.ydots, 64, 115200) +
                            programm("src.EEP", 115200) + f.ok + fertig(3632, 61904);
         lauf l = hochladen(d, {"-m", modell, "-b", "115200", "-i", d / "vorher.bin"},
                            {"-c1", "src.mac"}, soll);
