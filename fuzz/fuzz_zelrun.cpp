@@ -5,6 +5,7 @@
 #include "fuzzutil.h"
 #include "fakeport.h"
 
+#include <cstdio>
 #include <cstring>
 
 static const char SEP[] = "\n@FILE\n";
@@ -48,8 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int i = 0; i < TEILE; i++) {
         const uint8_t *sep = i < TEILE - 1 ? (const uint8_t *)memmem(p, ende - p, SEP, sizeof SEP - 1) : nullptr;
         const uint8_t *teilende = sep ? sep : ende;
-        char name[8];
-        snprintf(name, sizeof name, i ? "f%d" : "m.mac", i);
+        char name[8] = "m.mac";
+        if (i)
+            snprintf(name, sizeof name, "f%d", i);
         putfile(name, p, teilende - p);
         if (!sep)
             break;
