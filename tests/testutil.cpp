@@ -27,6 +27,18 @@ void showtext(const char *s, std::ostream *os)
     *os << '"';
 }
 
+const char *const OVERVIEW_EMPTY =
+    "\nSuccess !"
+    "\nEEPROM-Memory overview:"
+    "\n     System:       3632 bytes"
+    "\n   0 Fonts:           0 bytes"
+    "\n   0 Pictures:        0 bytes"
+    "\n   0 Makros:          0 bytes"
+    "\n   0 Touchmakros:     0 bytes"
+    "\n   0 Portmakros:      0 bytes"
+    "\n ----------------------------"
+    "\n 3632 bytes used\n";
+
 testctx::testctx() : ctx(new zelctx)
 {
     zelinit(*ctx);

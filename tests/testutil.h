@@ -67,5 +67,7 @@ void showtext(const char *s, std::ostream *os);
 
 // The text the program prints before anything else.
 extern const char *const BANNER;
+// The memory overview of a run that stored nothing.
+extern const char *const OVERVIEW_EMPTY;
 
 #endif

@@ -8,18 +8,6 @@
 #include <string>
 #include <vector>
 
-static const char UEBERSICHT[] =
-    "\nSuccess !"
-    "\nEEPROM-Memory overview:"
-    "\n     System:       3632 bytes"
-    "\n   0 Fonts:           0 bytes"
-    "\n   0 Pictures:        0 bytes"
-    "\n   0 Makros:          0 bytes"
-    "\n   0 Touchmakros:     0 bytes"
-    "\n   0 Portmakros:      0 bytes"
-    "\n ----------------------------"
-    "\n 3632 bytes used\n";
-
 static runresult quelle(const tempdir &d, const std::string &text,
                         std::vector<std::string> args = {})
 {
@@ -35,7 +23,7 @@ static std::string kopf(const std::string &vorher = "")
 
 static std::string erfolg(const std::string &upload = "src.EEP")
 {
-    return "\nWrite EEPROM Upload File " + upload + UEBERSICHT;
+    return "\nWrite EEPROM Upload File " + upload + OVERVIEW_EMPTY;
 }
 
 static std::string fehler(int line, const std::string &echo, const std::string &text,
@@ -286,4 +274,60 @@ TEST(Dispatch, IncludeDateiFehlt)
     EXPECT_EQ(r.out, kopf() +
                          fehler(2, "INCLUDE <none.mac>", "Cannot Open File <none.mac> !\n") +
                          fehler(3, "BAUD 1", "baudrate 1 is not supported !") + bilanz(2));
+}
+
+// Macro table entry n of the object file: address and length.
+static std::string eintrag(const std::string &eeo, int n)
+{
+    return eeo.substr(560 + 4 * n, 4);
+}
+
+TEST(Dispatch, ModelBaudAndComLinesKeepTheMacroOpen)
+{
+    tempdir d;
+    writefile(d / "src.mac", "MAKROS 3\n#DL\nZEL530-4\n#DS\nBAUD 19200\nCOM1\n#DA\n"
+                             "TOUCHMAKRO 4\n#DE\n");
+    runresult r = runprog(d.path, ZELCOMP_BIN, {"-o", "src.mac"}, "",
+                          {"ZEL_COM1=" + (d / "no-port")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.substr(r.out.size() - 27), "\nError: cannot open COM1: !");
+    std::string eeo = readfile(d / "src.EEO");
+    EXPECT_EQ(eintrag(eeo, 3), bytes({0x30, 0x0E, 9, 0}));
+    EXPECT_EQ(eintrag(eeo, 256 + 4), bytes({0x39, 0x0E, 3, 0}));
+    EXPECT_EQ(eeo.substr(3632), bytes({27, 'D', 'L', 27, 'D', 'S', 27, 'D', 'A', 27, 'D', 'E'}));
+}
+
+TEST(Dispatch, FileDirectivesCloseTheMacro)
+{
+    const char *zeilen[] = {"PICTURE 1 <p.blh>", "FONT 1,65,65,INTERN4x6",
+                            "INCLUDE <leer.inc>", "DESTINATION <ziel.EEP>"};
+    for (const char *z : zeilen) {
+        tempdir d;
+        writefile(d / "p.blh", bytes({8, 1, 0xFF}));
+        writefile(d / "leer.inc", "");
+        runresult r = quelle(d, std::string("MAKRO 1\n#DL\n") + z + "\n#DS\n");
+        EXPECT_EQ(r.status, 1) << z;
+        EXPECT_NE(r.out.find("\nError in file <src.mac> line 4\n--> #DSNo Macronumber defined !\n"),
+                  std::string::npos) << z;
+    }
+}
+
+TEST(Dispatch, PortFromComLineAndCommandLine)
+{
+    struct { std::vector<std::string> args; const char *text; const char *port; } cases[] = {
+        {{}, "COM7\n", "7"},
+        {{"-c1"}, "COM2:9600\n", "1"},
+        {{}, "COM2:9600\nCOM1:19200\n", "2"},
+    };
+    for (auto &k : cases) {
+        tempdir d;
+        writefile(d / "src.mac", k.text);
+        std::vector<std::string> args = k.args;
+        args.push_back("src.mac");
+        runresult r = runprog(d.path, ZELCOMP_BIN, args, "",
+                              {std::string("ZEL_COM") + k.port + "=" + (d / "no-port")});
+        EXPECT_EQ(r.status, 0) << k.text;
+        EXPECT_EQ(r.out.substr(r.out.find("\n 3632 bytes used\n") + 18),
+                  std::string("\nError: cannot open COM") + k.port + ": !") << k.text;
+    }
 }

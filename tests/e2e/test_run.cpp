@@ -3,18 +3,7 @@
 #include "testutil.h"
 
 #include <gtest/gtest.h>
-
-static const char OVERVIEW_EMPTY[] =
-    "\nSuccess !"
-    "\nEEPROM-Memory overview:"
-    "\n     System:       3632 bytes"
-    "\n   0 Fonts:           0 bytes"
-    "\n   0 Pictures:        0 bytes"
-    "\n   0 Makros:          0 bytes"
-    "\n   0 Touchmakros:     0 bytes"
-    "\n   0 Portmakros:      0 bytes"
-    "\n ----------------------------"
-    "\n 3632 bytes used\n";
+#include <sys/stat.h>
 
 TEST(Run, EmptySourceWritesBothFiles)
 {
@@ -164,4 +153,21 @@ TEST(Run, TwoErrorsAreSummedUp)
               "\nError in file <two.mac> line 3\n-->PIC 1Unknown Command !\n"
               "\nfound 2 Errors !");
     EXPECT_FALSE(fileexists(d / "two.EEP"));
+}
+
+// A directory opens like a file on this system but has neither lines nor
+// a size: every reader reports it as a file it cannot open.
+TEST(Run, DirectoryIsNoFile)
+{
+    tempdir d;
+    mkdir((d / "sub").c_str(), 0755);
+    writefile(d / "dir.mac", "MAKRO 1\n#S <sub>\nPICTURE 1 <sub>\nFONT 1,32,33 <sub>\nINCLUDE <sub>\n");
+    runresult r = runzel(d.path, {"dir.mac"}, "\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, std::string(BANNER) + "\nOpen File <dir.mac>"
+                         "\nError in file <dir.mac> line 2\n--> #S <sub>Cannot Open File <sub> !\n"
+                         "\nError in file <dir.mac> line 3\n--> PICTURE 1 <sub>Cannot Open Picturefile <sub> !\n"
+                         "\nError in file <dir.mac> line 4\n--> FONT 1,32,33 <sub>Cannot Open Fontfile sub !\n"
+                         "\nError in file <dir.mac> line 5\n--> INCLUDE <sub>Cannot Open File <sub> !\n\n"
+                         "\n\n---> found 4 Errors !\n\n---> see File <ERROR.OUT>\n<RETURN>");
 }

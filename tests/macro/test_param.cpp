@@ -69,6 +69,7 @@ INSTANTIATE_TEST_SUITE_P(Parameter, Liste, ::testing::Values(
     listfall{"1'A'2", bytes({1, 65, 2}), ""},
     listfall{"12 A", bytes({12, 65}), ""},          // a name after a number
     listfall{"A B", bytes({65, 66}), ""},           // anything after a name
+    listfall{"A 1", bytes({65, 1}), ""},
     listfall{"'x' 5", bytes({'x', 5}), ""},
     listfall{"$FF,%101,(1+2)*3", bytes({255, 5, 9}), ""},
     listfall{"'\xC4\xFF'", "\xC4\xFF", ""}));

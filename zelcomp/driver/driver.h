@@ -11,6 +11,12 @@ int closeaktfile(zelctx &c);
 int readzeile(zelctx &c);                  // 1 = a line is in zeile, 0 = end of this file
 int getfilename(zelctx &c, char *buf);
 void showerror(zelctx &c, const char *msg);
+// Opens a file of bytes whose size is known, *size receiving it; a
+// directory or a device is no such file. nullptr on failure.
+FILE *bytedatei(const char *name, long *size);
+// Reads a whole file of at most max bytes into buffer, filelen receiving
+// the bytes actually read: 1 read, 0 cannot be opened, -1 larger than max.
+int ladedatei(zelctx &c, const char *name, long max);
 // Formats a message into err (cut to fit) and reports it.
 void fehler(zelctx &c, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
 

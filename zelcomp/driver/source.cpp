@@ -40,6 +40,11 @@ int openfile(zelctx &c, const char *name)
     quelle &q = c.datei[++c.filenr];
     snprintf(q.name, sizeof q.name, "%s", name);
     FILE *f = fopen(name, "rb");
+    struct stat st;
+    if (f && (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode))) {
+        fclose(f);   // a directory opens but has no lines
+        f = nullptr;
+    }
     if (!f) {
         c.filenr--;
         setcurrent(c);
@@ -50,6 +55,35 @@ int openfile(zelctx &c, const char *name)
     q.fp = f;
     q.line = 0;
     setcurrent(c);
+    return 1;
+}
+
+FILE *bytedatei(const char *name, long *size)
+{
+    FILE *f = fopen(name, "rb");
+    struct stat st;
+    if (f && fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode)) {
+        *size = (long)st.st_size;
+        return f;
+    }
+    if (f)
+        fclose(f);
+    return nullptr;
+}
+
+int ladedatei(zelctx &c, const char *name, long max)
+{
+    long n;
+    FILE *f = bytedatei(name, &n);
+    if (!f)
+        return 0;
+    if (n > max || max > BUFLEN) {
+        fclose(f);
+        return -1;
+    }
+    // A file that shrank since its size was taken counts with what is there.
+    c.filelen = (long)fread(c.buffer, 1, n, f);
+    fclose(f);
     return 1;
 }
 

@@ -14,26 +14,12 @@ enum { FNTKOPF = 8, MATRIXMAX = 16 };
 
 static int fontdatei(zelctx &c, const char *name)
 {
-    FILE *f = fopen(name, "rb");
-    long n = -1;
-    if (f && fseek(f, 0, SEEK_END) == 0)
-        n = ftell(f);
-    if (n < 0) {
-        if (f)
-            fclose(f);
+    int r = ladedatei(c, name, BUFLEN);
+    if (r == 0)
         fehler(c, "Cannot Open Fontfile %s !", name);
-        return 0;
-    }
-    rewind(f);
-    if (n > BUFLEN) {
-        fclose(f);
+    else if (r < 0)
         fehler(c, "Fontfile to big !");
-        return 0;
-    }
-    // A file that shrank since its size was taken counts with what is there.
-    c.filelen = (long)fread(c.buffer, 1, n, f);
-    fclose(f);
-    return 1;
+    return r > 0;
 }
 
 // Font data into buffer: internal font k, or with k = 0 the named file.

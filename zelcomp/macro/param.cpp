@@ -97,14 +97,11 @@ static int sendchunk(zelctx &c, FILE *f)
 
 int loadsendfile(zelctx &c, const char *name)
 {
-    FILE *f = fopen(name, "rb");
+    FILE *f = bytedatei(name, &c.filelen);
     if (!f) {
         fehler(c, "Cannot Open File <%s> !", name);
         return 0;
     }
-    fseek(f, 0, SEEK_END);
-    c.filelen = ftell(f);
-    rewind(f);
     while (c.filelen > 0 && sendchunk(c, f) > 0) {
         if (!bef2eep(c)) {
             fclose(f);

@@ -12,26 +12,12 @@ enum { BILDMAX = 4200 };
 // Reads the whole file into buffer; filelen becomes the number of bytes read.
 static int bildlesen(zelctx &c, const char *name)
 {
-    FILE *f = fopen(name, "rb");
-    long n = -1;
-    if (f && fseek(f, 0, SEEK_END) == 0)
-        n = ftell(f);
-    if (n < 0) {
-        if (f)
-            fclose(f);
+    int r = ladedatei(c, name, BILDMAX);
+    if (r == 0)
         fehler(c, "Cannot Open Picturefile <%s> !", name);
-        return 0;
-    }
-    rewind(f);
-    if (n > BILDMAX) {
-        fclose(f);
+    else if (r < 0)
         fehler(c, "Picturefile is to big !");
-        return 0;
-    }
-    // A file that shrank since its size was taken counts with what is there.
-    c.filelen = (long)fread(c.buffer, 1, n, f);
-    fclose(f);
-    return 1;
+    return r > 0;
 }
 
 // Size a record of w x h dots has in the selected model's layout.

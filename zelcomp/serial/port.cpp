@@ -106,10 +106,12 @@ int COMopen(int n, long baud)
 
 // Bytes still queued go out before the port closes, but a line held back
 // for good must not keep close() waiting for the driver's long default:
-// what has not moved for the CTS time-out is dropped.
+// what has not moved for the CTS time-out is dropped. Only then: on a
+// pseudo-terminal the queue always reads empty, and a flush would throw
+// away what the other side has not read yet.
 static void ausgabeleeren(void)
 {
-    int rest, vorher = -1, ticks = 0, tick = clockhs();
+    int rest = 0, vorher = -1, ticks = 0, tick = clockhs();
     while (ioctl(_comh, TIOCOUTQ, &rest) == 0 && rest > 0 && ticks <= _comtohs) {
         if (rest != vorher) {
             vorher = rest;
@@ -122,7 +124,8 @@ static void ausgabeleeren(void)
             ticks++;
         }
     }
-    tcflush(_comh, TCOFLUSH);
+    if (rest > 0)
+        tcflush(_comh, TCOFLUSH);
 }
 
 void COMclose(void)

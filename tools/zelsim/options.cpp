@@ -1,0 +1,127 @@
+// The command line of zelsim.
+#include "zelsim.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <getopt.h>
+#include <strings.h>
+
+static const char hilfe[] =
+    "usage: zelsim [options]\n"
+    "  -m, --model N|NAME    model 0..4 or its name (default 3, ZEL530-5)\n"
+    "  -s, --size KB         EEPROM size: 16, 32, 48 or 64 (default 64)\n"
+    "  -b, --baud RATE       rate the module listens at (default 9600)\n"
+    "  -w, --write-protect   EEPROM writes are not stored\n"
+    "  -e, --error-at ADDR   answer a write at this address with 'E'\n"
+    "  -i, --load FILE       EEPROM content at start (default all 0xFF)\n"
+    "  -o, --dump FILE       write the EEPROM to FILE at exit\n"
+    "  -l, --link PATH       make PATH a symbolic link to the line\n"
+    "  -x, --exit-after-upload  end after the trailer of an upload\n"
+    "  -p, --pace            take bytes in at the wire speed (10 bits a byte)\n"
+    "  -v, --verbose         log the commands on stderr\n"
+    "Prints the path of the line; give it to zelcomp as ZEL_COM1.\n";
+
+// A whole number in decimal or 0x hex, or -1.
+static long zahl(const char *s)
+{
+    char *end;
+    errno = 0;
+    long v = strtol(s, &end, 0);
+    return (end == s || *end || errno || v < 0) ? -1 : v;
+}
+
+static int modell(const char *s)
+{
+    long n = zahl(s);
+    if (n >= 0)
+        return n < ZELMODELS ? (int)n : -1;
+    for (int i = 0; i < ZELMODELS; i++)
+        if (strlen(s) >= 8 && strncasecmp(zel[i].name, s, 8) == 0)
+            return i;
+    return -1;
+}
+
+static int falsch(const char *was, const char *wert)
+{
+    fprintf(stderr, "zelsim: %s %s is not supported\n", was, wert);
+    return 0;
+}
+
+// 1 to run, 2 when the help was asked for, 0 on a wrong option.
+int simoptionen(zelsim &s, int argc, char **argv)
+{
+    static const option lang[] = {
+        {"model", required_argument, nullptr, 'm'},
+        {"size", required_argument, nullptr, 's'},
+        {"baud", required_argument, nullptr, 'b'},
+        {"write-protect", no_argument, nullptr, 'w'},
+        {"error-at", required_argument, nullptr, 'e'},
+        {"load", required_argument, nullptr, 'i'},
+        {"dump", required_argument, nullptr, 'o'},
+        {"link", required_argument, nullptr, 'l'},
+        {"exit-after-upload", no_argument, nullptr, 'x'},
+        {"pace", no_argument, nullptr, 'p'},
+        {"verbose", no_argument, nullptr, 'v'},
+        {"help", no_argument, nullptr, 'h'},
+        {nullptr, 0, nullptr, 0},
+    };
+    int o;
+    while ((o = getopt_long(argc, argv, "m:s:b:we:i:o:l:xpvh", lang, nullptr)) != -1) {
+        long n;
+        switch (o) {
+        case 'm':
+            if ((s.model = modell(optarg)) < 0)
+                return falsch("model", optarg);
+            break;
+        case 's':
+            n = zahl(optarg);
+            if (n != 16 && n != 32 && n != 48 && n != 64)
+                return falsch("EEPROM size", optarg);
+            s.eepsize = n * 1024;
+            break;
+        case 'b':
+            if ((s.baud = baudindex(zahl(optarg))) < 0)
+                return falsch("rate", optarg);
+            s.baudset = 1;
+            break;
+        case 'w':
+            s.wp = 1;
+            break;
+        case 'e':
+            if ((s.erradr = zahl(optarg)) < 0 || s.erradr >= SIMEEP)
+                return falsch("address", optarg);
+            break;
+        case 'i':
+            s.loadfile = optarg;
+            break;
+        case 'o':
+            s.dumpfile = optarg;
+            break;
+        case 'l':
+            s.link = optarg;
+            break;
+        case 'x':
+            s.exitafter = 1;
+            break;
+        case 'p':
+            s.pace = 1;
+            break;
+        case 'v':
+            s.verbose = 1;
+            break;
+        case 'h':
+            fputs(hilfe, stdout);
+            return 2;
+        default:
+            fputs(hilfe, stderr);
+            return 0;
+        }
+    }
+    if (optind < argc) {
+        fputs(hilfe, stderr);
+        return 0;
+    }
+    return 1;
+}
