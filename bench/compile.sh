@@ -2,15 +2,14 @@
 # Times the compiler on the generated benchmark source: a ZEL530-5 image
 # filled to its last byte (see bench/genbench.cpp).
 #
-#   bench/compile.sh [RUNS [BUILD_DIR]]      defaults: 20 runs, ./build
+#   bench/compile.sh [build directory [runs]]      (default: build, 20 runs)
 #
-# Prints the wall time of one compile (minimum and median of RUNS, the
+# Prints the wall time of one compile (minimum and median of the runs, the
 # process start included), lines per second at the median, and the peak
 # resident memory of one compile.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-runs=${1:-20}
-build=$(cd "${2:-$root/build}" && pwd)
+build=$(cd "${1:-build}" && pwd)
+runs=${2:-20}
 zel=$build/zelcomp
 gen=$build/genbench
 if [ ! -x "$zel" ] || [ ! -x "$gen" ]; then
