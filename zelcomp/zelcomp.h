@@ -33,6 +33,7 @@ struct quelle {                // one entry of the include stack
 struct konstante {
     int wert;
     char name[KONSTNAME];
+    unsigned hash;             // of the name in upper case, compared before the name
 };
 
 struct zelctx {

@@ -89,20 +89,21 @@ TEST(Files, MissingIncludeNamesTheIncludingLine)
 TEST(Files, NestingStopsAtTenFiles)
 {
     tempdir d;
-    writefile(d / "self.mac", "INCLUDE <self.mac>\n");
+    for (int i = 0; i <= MAXDATEI; i++)
+        writefile(d / ("f" + std::to_string(i)), "INCLUDE <f" + std::to_string(i + 1) + ">\n");
     chdirguard g(d.path);
     testctx t;
     for (int i = 0; i < MAXDATEI; i++) {
-        ASSERT_TRUE(openfile(t.c(), "self.mac"));
+        ASSERT_TRUE(openfile(t.c(), ("f" + std::to_string(i)).c_str()));
         readzeile(t.c());
     }
-    EXPECT_FALSE(openfile(t.c(), "self.mac"));
+    EXPECT_FALSE(openfile(t.c(), "f10"));
     EXPECT_EQ(t->filenr, MAXDATEI - 1);
     EXPECT_EQ(t->errors, 1);
     std::string out = t.out();
     EXPECT_EQ(out.substr(out.find("\nError")),
-              "\nError in file <self.mac> line 1"
-              "\n--> INCLUDE <self.mac>Too many nested Includefiles <self.mac> !\n");
+              "\nError in file <f9> line 1"
+              "\n--> INCLUDE <f10>Too many nested Includefiles <f10> !\n");
 }
 
 TEST(FileNames, BetweenAngleBrackets)

@@ -11,9 +11,28 @@ static void setcurrent(zelctx &c)
     c.fp = c.filenr >= 0 ? c.datei[c.filenr].fp : nullptr;
 }
 
+// 1 when the file is one of those being read. Including it again would
+// repeat its includes at every level down to the end of the stack: a file
+// with a few such lines would be read hundreds of thousands of times.
+static int schonoffen(const zelctx &c, const char *name)
+{
+    struct stat neu, alt;
+    if (stat(name, &neu) != 0)
+        return 0;
+    for (int i = 0; i <= c.filenr; i++)
+        if (fstat(fileno(c.datei[i].fp), &alt) == 0 && alt.st_dev == neu.st_dev &&
+            alt.st_ino == neu.st_ino)
+            return 1;
+    return 0;
+}
+
 int openfile(zelctx &c, const char *name)
 {
-    // The stack is fixed; a file that includes itself must not run off its end.
+    if (schonoffen(c, name)) {
+        fehler(c, "Includefile <%s> includes itself !", name);
+        return 0;
+    }
+    // The stack is fixed; a deeper nesting must not run off its end.
     if (c.filenr + 1 >= MAXDATEI) {
         fehler(c, "Too many nested Includefiles <%s> !", name);
         return 0;

@@ -43,10 +43,25 @@ int getkonststr(zelctx &c, char *buf)
     return 1;
 }
 
+// Names are letters, digits and '_', so folding a-z is all that case
+// needs. Two names that differ have different hashes but for rare
+// collisions, so the search compares whole names only on equal hashes:
+// with a full table every lookup passes a thousand entries.
+static unsigned namehash(const char *name)
+{
+    unsigned h = 2166136261u;
+    for (; *name; name++) {
+        unsigned ch = (unsigned char)*name;
+        h = (h ^ (ch >= 'a' && ch <= 'z' ? ch - 32 : ch)) * 16777619u;
+    }
+    return h;
+}
+
 static int suche(const zelctx &c, const char *name)
 {
+    unsigned h = namehash(name);
     for (int i = 0; i < c.konstanz; i++)
-        if (strcasecmp(c.konst[i].name, name) == 0)
+        if (c.konst[i].hash == h && strcasecmp(c.konst[i].name, name) == 0)
             return i;
     return -1;
 }
@@ -64,6 +79,7 @@ int newkonst(zelctx &c, const char *name, int wert)
     }
     c.konst[i].wert = wert;
     snprintf(c.konst[i].name, sizeof c.konst[i].name, "%s", name);
+    c.konst[i].hash = namehash(name);
     return 1;
 }
 

@@ -32,16 +32,25 @@ int bmppalette(const unsigned char *bmp)
     return 14 + bmpfeld(bmp, 14);
 }
 
-// 1 when the pixel in column x of picture row y (0 = top) is a dark dot.
-// Rows are stored bottom-up, each padded to 32 bits. A black first palette
-// entry makes colour index 0 dark; any other one makes index 1 dark.
-static int dunkel(const unsigned char *bmp, int x, int y)
+// Pixel row y of the picture (0 = top): rows are stored bottom-up, each
+// padded to 32 bits.
+static const unsigned char *bmpzeile(const unsigned char *bmp, int y)
 {
-    int w = bmpfeld(bmp, 18), h = bmpfeld(bmp, 22);
-    const unsigned char *zeile = bmp + bmpfeld(bmp, 10) + bmpstride(w) * (h - 1 - y);
-    int bit = zeile[x / 8] >> (7 - x % 8) & 1;
-    int invert = bmpfeld(bmp, bmppalette(bmp)) != 0;
-    return bit == invert;
+    int h = bmpfeld(bmp, 22);
+    return bmp + bmpfeld(bmp, 10) + bmpstride(bmpfeld(bmp, 18)) * (h - 1 - y);
+}
+
+// The colour index of a dark dot: a black first palette entry makes index
+// 0 dark, any other one index 1.
+static int dunkelindex(const unsigned char *bmp)
+{
+    return bmpfeld(bmp, bmppalette(bmp)) != 0;
+}
+
+// 1 when the pixel in column x of a pixel row is a dark dot.
+static int dunkel(const unsigned char *zeile, int x, int index)
+{
+    return (zeile[x / 8] >> (7 - x % 8) & 1) == index;
 }
 
 void bmp2blh(const zelctx &c, unsigned char *dst, const unsigned char *bmp)
@@ -49,23 +58,29 @@ void bmp2blh(const zelctx &c, unsigned char *dst, const unsigned char *bmp)
     int w = bmpfeld(bmp, 18), h = bmpfeld(bmp, 22);
     int bpr = (w + 7) / 8;
     int msb = zel[c.zelnr].orient == 'H';
+    int index = dunkelindex(bmp);
     dst[0] = w & 0xFF;
     dst[1] = h & 0xFF;
     memset(dst + 2, 0, (size_t)bpr * h);
-    for (int y = 0; y < h; y++)
+    for (int y = 0; y < h; y++) {
+        const unsigned char *zeile = bmpzeile(bmp, y);
         for (int x = 0; x < w; x++)
-            if (dunkel(bmp, x, y))
+            if (dunkel(zeile, x, index))
                 dst[2 + x / 8 + bpr * y] |= msb ? 0x80 >> x % 8 : 0x01 << x % 8;
+    }
 }
 
 void bmp2blv(const zelctx &, unsigned char *dst, const unsigned char *bmp)
 {
     int w = bmpfeld(bmp, 18), h = bmpfeld(bmp, 22);
+    int index = dunkelindex(bmp);
     dst[0] = w & 0xFF;
     dst[1] = h & 0xFF;
     memset(dst + 2, 0, (size_t)w * ((h + 7) / 8));
-    for (int y = 0; y < h; y++)
+    for (int y = 0; y < h; y++) {
+        const unsigned char *zeile = bmpzeile(bmp, y);
         for (int x = 0; x < w; x++)
-            if (dunkel(bmp, x, y))
+            if (dunkel(zeile, x, index))
                 dst[2 + w * (y / 8) + x] |= 0x01 << y % 8;
+    }
 }
