@@ -104,6 +104,17 @@ int COMopen(int n, long baud)
     return 1;
 }
 
+// 1 when the hundredths clock has moved on since *tick, which then follows
+// it: every time-out of the port counts these changes, not milliseconds.
+static int tickvorbei(int *tick)
+{
+    int jetzt = clockhs();
+    if (jetzt == *tick)
+        return 0;
+    *tick = jetzt;
+    return 1;
+}
+
 // Bytes still queued go out before the port closes, but a line held back
 // for good must not keep close() waiting for the driver's long default:
 // what has not moved for the CTS time-out is dropped. Only then: on a
@@ -118,11 +129,8 @@ static void ausgabeleeren(void)
             ticks = 0;
         }
         poll(nullptr, 0, 1);
-        int jetzt = clockhs();
-        if (jetzt != tick) {
-            tick = jetzt;
+        if (tickvorbei(&tick))
             ticks++;
-        }
     }
     if (rest > 0)
         tcflush(_comh, TCOFLUSH);
@@ -165,11 +173,8 @@ int COMread(int t)
     for (;;) {
         unsigned char b;
         ssize_t r = read(_comh, &b, 1);
-        int jetzt = clockhs();
-        if (jetzt != tick) {
-            tick = jetzt;
+        if (tickvorbei(&tick))
             t--;
-        }
         if (r == 1)
             return b;
         if (t <= 0)
@@ -205,11 +210,8 @@ int COMwrite(int c)
             if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
                 return 0;
         }
-        int jetzt = clockhs();
-        if (jetzt != tick) {
-            tick = jetzt;
+        if (tickvorbei(&tick))
             ticks++;
-        }
         if (ticks > _comtohs)
             return 0;
         if (gehalten)
