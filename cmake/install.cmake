@@ -31,9 +31,9 @@ set(CPACK_PACKAGE_NAME zelcomp)
 set(CPACK_PACKAGE_VENDOR zelcomp)
 set(CPACK_PACKAGE_CONTACT "zelcomp maintainers <zelcomp@invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "macro compiler and uploader for ZEL graphic LCD modules")
-set(CPACK_PACKAGE_DESCRIPTION "zelcomp compiles a macro source into the EEPROM image \
-of a ZEL serial graphic LCD module and uploads it over a serial port; zelsim is a \
-virtual module on a pseudo-terminal to try uploads without hardware.")
+set(CPACK_PACKAGE_DESCRIPTION "zelcomp compiles a macro source into the EEPROM image of a ZEL serial\n\
+graphic LCD module and uploads it over a serial port; zelsim is a virtual\n\
+module on a pseudo-terminal to try uploads without hardware.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
