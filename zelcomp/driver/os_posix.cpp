@@ -112,7 +112,11 @@ static void sperre(int an, sigset_t &alt)
 
 FILE *ostemp(const char *ziel, char *tmp, int tmplen)
 {
-    if (snprintf(tmp, tmplen, "%s.XXXXXX", ziel) >= tmplen)
+    // A short name of its own in the target's directory, so that every
+    // name the target may have leaves room for it.
+    const char *schnitt = strrchr(ziel, '/');
+    int dirlen = schnitt ? (int)(schnitt - ziel + 1) : 0;
+    if (snprintf(tmp, tmplen, "%.*s.zelcompXXXXXX", dirlen, ziel) >= tmplen)
         return nullptr;
     sigset_t alt;
     sperre(1, alt);
