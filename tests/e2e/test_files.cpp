@@ -164,6 +164,31 @@ INSTANTIATE_TEST_SUITE_P(Dateien, Ausgaben, testing::Values(
         {{"ERROR.OUT", ""}, {N249 + ".EEO", std::string(3632, '\xFF')}, {N249 + ".EEP", EGAL}}}),
     [](const testing::TestParamInfo<ausgabefall> &i) { return std::string(i.param.name); });
 
+// A full disk: the outputs go to a small file system of their own, which
+// needs a private mount namespace; without the rights for one the case is
+// left to the file size limit above.
+TEST(Ausgabedatei, VolleFestplatte)
+{
+    tempdir d;
+    if (runprog(d.path, "/bin/sh", {"-c", "unshare -m mount -t tmpfs -o size=16k tmpfs . 2>/dev/null"})
+            .status != 0)
+        GTEST_SKIP() << "no private mount namespace here";
+    writefile(d / "d.bin", daten(20000));
+    writefile(d / "s.mac", "MAKRO 1\n#S <../d.bin>\n");
+    runresult r = runprog(d.path, "/usr/bin/unshare",
+                          {"-m", "/bin/sh", "-c",
+                           "mkdir m && mount -t tmpfs -o size=16k tmpfs m && cp s.mac m && cd m && "
+                           "echo old eeo > s.EEO && echo old eep > s.EEP && \"$0\" -o s.mac; "
+                           "echo \" status $?\"; ls -A; cat s.EEO s.EEP",
+                           ZELCOMP_BIN},
+                          "\n");
+    EXPECT_EQ(r.out, BANNER + std::string("\nOpen File <s.mac>\nWrite EEPROM Object-File s.EEO"
+                                          "\n--> #S <../d.bin>\n Cannot write file s.EEO !\n"
+                                          "\nWrite EEPROM Upload File s.EEP"
+                                          "\n--> #S <../d.bin>\n Cannot write file s.EEP !\n") +
+                         FEHLER2 + " status 1\nERROR.OUT\ns.EEO\ns.EEP\ns.mac\nold eeo\nold eep\n");
+}
+
 // Outputs get the permissions of any other new file.
 TEST(Ausgabedatei, RechteWieNeueDatei)
 {
@@ -347,6 +372,9 @@ TEST_P(Signal, LaesstNichtsZurueck)
         dup2(null, 0);
         if (chdir(d.path.c_str()) != 0)
             _exit(127);
+        // A test run under nohup must not pass on its ignored hang-up.
+        for (int sig : {SIGINT, SIGTERM, SIGHUP})
+            signal(sig, SIG_DFL);
         execl(ZELCOMP_BIN, ZELCOMP_BIN, "-o", "s.mac", (char *)nullptr);
         _exit(127);
     }

@@ -16,9 +16,9 @@ void zeilenrest(zelctx &c, int nr);
 int isteingabe(const zelctx &c, const char *name);
 int getfilename(zelctx &c, char *buf);
 void showerror(zelctx &c, const char *msg);
-// Opens a file of bytes, *size receiving its size, or GROESSEOFFEN for a
+// Opens a file to read, *size receiving its size, or GROESSEOFFEN for a
 // pipe, whose size shows only when it ends; a directory or a device is no
-// such file. nullptr on failure.
+// such file. nullptr on failure. The file counts as an input of the run.
 FILE *bytedatei(zelctx &c, const char *name, long *size);
 const long GROESSEOFFEN = 0x7FFFFFFFL;
 // Reads a whole file of at most max bytes into buffer, filelen receiving

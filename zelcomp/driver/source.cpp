@@ -14,46 +14,48 @@ static void setcurrent(zelctx &c)
 // 1 when the file is one of those being read. Including it again would
 // repeat its includes at every level down to the end of the stack: a file
 // with a few such lines would be read hundreds of thousands of times.
+static int gleich(const osident &a, const osident &b)
+{
+    return a.geraet == b.geraet && a.knoten == b.knoten;
+}
+
 static int schonoffen(const zelctx &c, const char *name)
 {
     osident neu, alt;
     if (!osidname(name, neu))
         return 0;
     for (int i = 0; i <= c.filenr; i++)
-        if (osidstrom(c.datei[i].fp, alt) && alt.geraet == neu.geraet &&
-            alt.knoten == neu.knoten)
+        if (osidstrom(c.datei[i].fp, alt) && gleich(alt, neu))
             return 1;
     return 0;
+}
+
+// Index of an identity in the files read so far; -1 when it is new.
+static int eingabenr(const zelctx &c, const osident &id)
+{
+    for (int i = 0; i < c.eingabeanz; i++)
+        if (gleich(c.eingabe[i], id))
+            return i;
+    return -1;
 }
 
 // Keeps the identity of a file being read, so that no output replaces it.
 static void merkeingabe(zelctx &c, FILE *f)
 {
     osident id;
-    if (!osidstrom(f, id))
-        return;
-    for (int i = 0; i < c.eingabeanz; i++)
-        if (c.eingabe[i].geraet == id.geraet && c.eingabe[i].knoten == id.knoten)
-            return;
-    if (c.eingabeanz < MAXEINGABE)
+    if (osidstrom(f, id) && eingabenr(c, id) < 0 && c.eingabeanz < MAXEINGABE)
         c.eingabe[c.eingabeanz++] = id;
 }
 
 int isteingabe(const zelctx &c, const char *name)
 {
     osident id;
-    if (!osidname(name, id))
-        return 0;
-    for (int i = 0; i < c.eingabeanz; i++)
-        if (c.eingabe[i].geraet == id.geraet && c.eingabe[i].knoten == id.knoten)
-            return 1;
-    return 0;
+    return osidname(name, id) && eingabenr(c, id) >= 0;
 }
 
-// Opens a file to read, a regular file or a pipe: a directory has no
-// lines, and a device such as /dev/zero never ends. *size receives the
-// size, GROESSEOFFEN for a pipe.
-static FILE *lesedatei(zelctx &c, const char *name, long *size)
+// Only a regular file or a pipe is read: a directory has no lines, and a
+// device such as /dev/zero never ends.
+FILE *bytedatei(zelctx &c, const char *name, long *size)
 {
     FILE *f = fopen(name, "rb");
     if (!f)
@@ -83,7 +85,7 @@ int openfile(zelctx &c, const char *name)
     quelle &q = c.datei[++c.filenr];
     snprintf(q.name, sizeof q.name, "%s", name);
     long n;
-    FILE *f = lesedatei(c, name, &n);
+    FILE *f = bytedatei(c, name, &n);
     if (!f) {
         c.filenr--;
         setcurrent(c);
@@ -95,11 +97,6 @@ int openfile(zelctx &c, const char *name)
     q.line = 0;
     setcurrent(c);
     return 1;
-}
-
-FILE *bytedatei(zelctx &c, const char *name, long *size)
-{
-    return lesedatei(c, name, size);
 }
 
 int ladedatei(zelctx &c, const char *name, long max)
