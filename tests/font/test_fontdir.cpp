@@ -64,11 +64,11 @@ void PrintTo(const fehlfall &f, std::ostream *os)
     *os << f.zeile;
 }
 
-class Fontfehler : public ::testing::TestWithParam<fehlfall> {};
+class FontError : public ::testing::TestWithParam<fehlfall> {};
 
 } // namespace
 
-TEST_P(Fontfehler, NothingStored)
+TEST_P(FontError, NothingStored)
 {
     const fehlfall &f = GetParam();
     verzeichnis v;
@@ -94,7 +94,7 @@ const char *const KEINFONT = "This is not a Fontfile (*.FNT) !";
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(
-    Lines, Fontfehler,
+    Lines, FontError,
     ::testing::Values(
         fehlfall{"FONT", MODEL_H, ANZAHL},
         fehlfall{"FONT 1, 32 <f6x8.fnt>", MODEL_H, ANZAHL},

@@ -57,9 +57,9 @@ void PrintTo(const fall &f, std::ostream *os)
     *os << "model " << f.modell << ": " << f.zeile;
 }
 
-class Beispiel : public ::testing::TestWithParam<fall> {};
+class Example : public ::testing::TestWithParam<fall> {};
 
-TEST_P(Beispiel, BytesAndMessages)
+TEST_P(Example, BytesAndMessages)
 {
     const fall &f = GetParam();
     ergebnis e = kompiliere(f.zeile, f.modell);
@@ -75,7 +75,7 @@ static std::string kette(int n, char ch = 'x')
     return std::string(n, ch);
 }
 
-INSTANTIATE_TEST_SUITE_P(Zelbefehl, Beispiel, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(Zelbefehl, Example, ::testing::Values(
     fall{3, "#G 0,0,119,31", bytes({0x1B, 0x47, 0, 0, 0x77, 0x1F}), {}},
     fall{3, "#ZL 10,20,'Hi'", bytes({0x1B, 0x5A, 0x4C, 0x0A, 0x14, 0x48, 0x69, 0}), {}},
     fall{3, "#zl 10,20,'Hi'", bytes({0x1B, 0x5A, 0x6C, 0x0A, 0x14, 0x48, 0x69, 0}), {}},
@@ -244,9 +244,9 @@ static std::string liste(int n)
     return s + "'";
 }
 
-class Tabelle : public ::testing::TestWithParam<befehlfall> {};
+class Table : public ::testing::TestWithParam<befehlfall> {};
 
-TEST_P(Tabelle, CountsAndModels)
+TEST_P(Table, CountsAndModels)
 {
     const befehlfall &f = GetParam();
     for (int m = 0; m < 5; m++) {
@@ -288,7 +288,7 @@ TEST_P(Tabelle, CountsAndModels)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Zelbefehl, Tabelle, ::testing::ValuesIn(alle()),
+INSTANTIATE_TEST_SUITE_P(Zelbefehl, Table, ::testing::ValuesIn(alle()),
                          [](const ::testing::TestParamInfo<befehlfall> &i) {
                              std::string s;
                              for (char ch : i.param.name)

@@ -36,9 +36,9 @@ struct nummer {
     const char *meldung;     // "" when it opens
 };
 
-class Makronummer : public ::testing::TestWithParam<nummer> {};
+class MacroNumber : public ::testing::TestWithParam<nummer> {};
 
-TEST_P(Makronummer, OpensOrReports)
+TEST_P(MacroNumber, OpensOrReports)
 {
     const nummer &f = GetParam();
     testctx t;
@@ -50,7 +50,7 @@ TEST_P(Makronummer, OpensOrReports)
         EXPECT_EQ(t.out(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Openmakro, Makronummer, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(Openmakro, MacroNumber, ::testing::Values(
     nummer{"MAKRO 0", 0, ""},
     nummer{"MAKRO 255", 255, ""},
     nummer{"MAKRO $FF", 255, ""},
@@ -93,9 +93,9 @@ struct abschnitt {
     int index;
 };
 
-class Abschnitt : public ::testing::TestWithParam<abschnitt> {};
+class Section : public ::testing::TestWithParam<abschnitt> {};
 
-TEST_P(Abschnitt, EntryAndCountersOfTheSection)
+TEST_P(Section, EntryAndCountersOfTheSection)
 {
     const abschnitt &f = GetParam();
     testctx t;
@@ -117,7 +117,7 @@ TEST_P(Abschnitt, EntryAndCountersOfTheSection)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Closemakro, Abschnitt, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(Closemakro, Section, ::testing::Values(
     abschnitt{0, 5, 5}, abschnitt{256, 5, 261}, abschnitt{512, 7, 519},
     abschnitt{512, 255, 767}, abschnitt{256, 0, 256}));
 

@@ -26,9 +26,9 @@ void PrintTo(const listfall &f, std::ostream *os)
     *os << f.zeile;
 }
 
-class Liste : public ::testing::TestWithParam<listfall> {};
+class List : public ::testing::TestWithParam<listfall> {};
 
-TEST_P(Liste, BytesCountAndCursor)
+TEST_P(List, BytesCountAndCursor)
 {
     const listfall &f = GetParam();
     testctx t;
@@ -42,7 +42,7 @@ TEST_P(Liste, BytesCountAndCursor)
     EXPECT_EQ(t.out(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Parameter, Liste, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(Parameter, List, ::testing::Values(
     listfall{"1,,2", bytes({1, 2}), ""},
     listfall{"1, 2", bytes({1, 2}), ""},
     listfall{"1 2", bytes({12}), ""},               // digits run on across blanks
@@ -76,9 +76,9 @@ INSTANTIATE_TEST_SUITE_P(Parameter, Liste, ::testing::Values(
 
 // A character that no expression can begin with ends the list with one
 // counted error, the cursor on it.
-class Unlesbar : public ::testing::TestWithParam<const char *> {};
+class Unreadable : public ::testing::TestWithParam<const char *> {};
 
-TEST_P(Unlesbar, EndsTheListWithAnError)
+TEST_P(Unreadable, EndsTheListWithAnError)
 {
     std::string z = std::string("1, ") + GetParam() + " 2";
     testctx t;
@@ -91,7 +91,7 @@ TEST_P(Unlesbar, EndsTheListWithAnError)
     EXPECT_EQ(t.out(), "\n--> " + z + "illegal character in parameter list !\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Parameter, Unlesbar,
+INSTANTIATE_TEST_SUITE_P(Parameter, Unreadable,
                          ::testing::Values(">", "=", ".", "#", "!", "\x80"));
 
 TEST(Parameter, NeverWritesPastTheBuffer)

@@ -53,11 +53,11 @@ void PrintTo(const direktivfehler &f, std::ostream *os)
     *os << f.zeile;
 }
 
-class Bildfehler : public ::testing::TestWithParam<direktivfehler> {};
+class PictureError : public ::testing::TestWithParam<direktivfehler> {};
 
 } // namespace
 
-TEST_P(Bildfehler, NothingStored)
+TEST_P(PictureError, NothingStored)
 {
     const direktivfehler &f = GetParam();
     verzeichnis v;
@@ -76,7 +76,7 @@ TEST_P(Bildfehler, NothingStored)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Lines, Bildfehler,
+    Lines, PictureError,
     ::testing::Values(
         direktivfehler{"PICTURE", "No Picturenumber !"},
         direktivfehler{"PICTURE <a.blv>", "No Picturenumber !"},
@@ -104,9 +104,9 @@ void PrintTo(const gutfall &f, std::ostream *os)
     *os << f.zeile;
 }
 
-class Bildgut : public ::testing::TestWithParam<gutfall> {};
+class GoodPicture : public ::testing::TestWithParam<gutfall> {};
 
-TEST_P(Bildgut, StoredUnderItsNumber)
+TEST_P(GoodPicture, StoredUnderItsNumber)
 {
     const gutfall &f = GetParam();
     verzeichnis v;
@@ -127,7 +127,7 @@ TEST_P(Bildgut, StoredUnderItsNumber)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Lines, Bildgut,
+    Lines, GoodPicture,
     ::testing::Values(gutfall{"PICTURE 7 <a.blv>", 7, 7}, gutfall{"PICTURE 0 <a.blv>", 7, 0},
                       gutfall{"PICTURE 255 <a.blv>", 7, 255},
                       gutfall{"PICTURE 7, 900, 'x' <a.blv>", 7, 7},
