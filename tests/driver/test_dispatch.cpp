@@ -41,7 +41,7 @@ TEST_P(Ignored, NoMessageAndNoEffect)
 
 INSTANTIATE_TEST_SUITE_P(Lines, Ignored, testing::Values(
     "", "     ", " \t ", "; MAKE 3", "   ;PIC 1", "123 abc", "9600 = x", "-5", "$ff",
-    "(PIC)", "=5", "\x81PIC 1", "\xE4" "ber = 3", "_x", "_rand 5", "_x ; = 5", " _PIC 1"));
+    "(PIC)", "=5", "\x81PIC 1", "\xE4" "ber = 3", "_x", "_rand 5", "_x ; = 5", " _PIC 1"), casenames());
 
 struct deffall {
     const char *text;
@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, Definition, testing::Values(
     deffall{"PICTURE 1 <a=b.bmp>", "PICTURE", 'B'},
     deffall{"_RAND = 4", "_rand", 4},
     deffall{"  _r x = -5", "_R", -5},
-    deffall{"leer =", "LEER", 0}));
+    deffall{"leer =", "LEER", 0}), casenames());
 
 // A directive word is a name like any other and has the same limit.
 TEST(Dispatch, TooLongWord)
@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Words, Unknown, testing::Values(
     unbekannt{"BAU 9600", "BAU 9600"},
     unbekannt{"CO1 9600", "CO1 9600"},
     unbekannt{"Frame 1", "Frame 1"},
-    unbekannt{"PORMAKRO 1", "PORMAKRO 1"}));
+    unbekannt{"PORMAKRO 1", "PORMAKRO 1"}), casenames());
 
 // Lines the later handlers take; whatever those report, the word is known.
 class Keyword : public testing::TestWithParam<const char *> {};
@@ -137,7 +137,7 @@ TEST_P(Keyword, NotAnUnknownWord)
 INSTANTIATE_TEST_SUITE_P(Words, Keyword, testing::Values(
     "PICTURE 1 <x.bmp>", "PICT 1", "Pictureframe 2", "pictures", "FONT 1 <a.fnt>", "Fonts",
     "MAKRO 1", "makros 3", "TOUCHMAKRO 2", "TOUC 2", "PORTMAKRO 3", "portmakros 3",
-    "ZEL530-4", "zelnix", "QO417-2R8", "qox", "BAUD", "BAUDRATE", "COM", "COM1", "comfort"));
+    "ZEL530-4", "zelnix", "QO417-2R8", "qox", "BAUD", "BAUDRATE", "COM", "COM1", "comfort"), casenames());
 
 struct makrofall {
     const char *text;
@@ -161,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(Words, MacroSection, testing::Values(
     makrofall{"TOUCHMAKRO 1", 256}, makrofall{"TOUC 1", 256}, makrofall{"touchy 1", 256},
     makrofall{"PORTMAKRO 2", 512}, makrofall{"port 2", 512},
     makrofall{"ZEL420-3", 77}, makrofall{"BAUD 9600", 77}, makrofall{"COM1:9600", 77},
-    makrofall{"MAKRO = 5", 77}));
+    makrofall{"MAKRO = 5", 77}), casenames());
 
 struct modellfall {
     const char *text;
@@ -194,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, ModelLine, testing::Values(
     modellfall{"qo417-2rX", 4},
     modellfall{"ZEL420-", 3},
     modellfall{"ZELXYZ", 3},
-    modellfall{"QOx", 3}));
+    modellfall{"QOx", 3}), casenames());
 
 struct baudfall {
     const char *text;
@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, Baud, testing::Values(
     baudfall{"BAUD 9600 ; fast", 3, ""},
     baudfall{"BAUD $12C0", 2, ""},
     baudfall{"BAUD 14400", -1, "baudrate 14400 is not supported !"},
-    baudfall{"BAUDX 300", -1, "baudrate 300 is not supported !"}));
+    baudfall{"BAUDX 300", -1, "baudrate 300 is not supported !"}), casenames());
 
 struct comfall {
     int com, newbaud;           // before the line
@@ -283,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, Com, testing::Values(
     comfall{0, 0, "comment", 0, 0, ""},
     comfall{0, 0, "COMMENT about", 0, 0, "Constant \"about\" not defined !"},
     comfall{0, 9600, "COMMENT about", 0, 9600, ""},
-    comfall{0, 0, "COMMENT X", 0, 0, "baudrate 88 is not supported !"}));
+    comfall{0, 0, "COMMENT X", 0, 0, "baudrate 88 is not supported !"}), casenames());
 
 TEST(Dispatch, SecondComLineChangesNothing)
 {

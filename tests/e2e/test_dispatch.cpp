@@ -225,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(Models, ModelLine, testing::Values(
     modellfall{"qo417-2r8", "QO417-2R", 128},
     modellfall{"ZEL420-", "ZEL530-5", 240},
     modellfall{"ZEL420-3\nZELDA", "ZEL420-3", 160},
-    modellfall{"QO417-2R8\nZEL310-2 later", "ZEL310-2", 120}));
+    modellfall{"QO417-2R8\nZEL310-2 later", "ZEL310-2", 120}), casenames());
 
 TEST(Dispatch, Destination)
 {

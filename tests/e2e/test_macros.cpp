@@ -104,4 +104,4 @@ INSTANTIATE_TEST_SUITE_P(Models, Macros, ::testing::Values(
     modell{1, "ZEL420-3", 16, 20},
     modell{2, "ZEL530-4", 16, 20},
     modell{3, "ZEL530-5", 16, 20},
-    modell{4, "QO417-2R8", 22, 26}));
+    modell{4, "QO417-2R8", 22, 26}), casenames());

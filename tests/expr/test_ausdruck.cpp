@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(Arithmetic, Ausdruck, testing::Values(
     fall{"7/-2", -3, ""},
     fall{"3*-2", -6, ""},
     fall{" 2 * ( 3 + 4 ) ", 14, ""},
-    fall{"\t1\t+\t2", 3, ""}));
+    fall{"\t1\t+\t2", 3, ""}), casenames());
 
 INSTANTIATE_TEST_SUITE_P(Numbers, Ausdruck, testing::Values(
     fall{"-$10", -16, ""},
@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(Numbers, Ausdruck, testing::Values(
     fall{"", 0, ""},
     fall{"   ", 0, ""},
     fall{"x", 88, ""},
-    fall{"intern8X16", 5, ""}));
+    fall{"intern8X16", 5, ""}), casenames());
 
 INSTANTIATE_TEST_SUITE_P(Brackets, Ausdruck, testing::Values(
     fall{"(1+2", 3, ""},
@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(Brackets, Ausdruck, testing::Values(
     fall{"+5", 5, ""},
     fall{"1+2,3", 3, ",3"},
     fall{"5 = 7", 5, "= 7"},
-    fall{"\x81" "5", 0, "\x81" "5"}));
+    fall{"\x81" "5", 0, "\x81" "5"}), casenames());
 
 INSTANTIATE_TEST_SUITE_P(Overflow, Ausdruck, testing::Values(
     fall{"$FFFFFFFF", -1, ""},
@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Overflow, Ausdruck, testing::Values(
     fall{"-2147483648/-1", -2147483647 - 1, ""},
     fall{"$80000000/-1", -2147483647 - 1, ""},
     fall{"-2147483648/1", -2147483647 - 1, ""},
-    fall{"-%10000000000000000000000000000000", -2147483647 - 1, ""}));
+    fall{"-%10000000000000000000000000000000", -2147483647 - 1, ""}), casenames());
 
 TEST(AusdruckErrors, DivisionByZeroGivesZeroAndReports)
 {

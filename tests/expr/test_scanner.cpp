@@ -70,4 +70,4 @@ INSTANTIATE_TEST_SUITE_P(Separators, Nxttrennzch, testing::Values(
     trennfall{"a=b c", " c"},
     trennfall{"a\nb c", " c"},
     trennfall{" x", " x"},
-    trennfall{"", ""}));
+    trennfall{"", ""}), casenames());

@@ -116,8 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
         fehlfall{"FONT 1, 32, 127 <eng.fnt>", MODEL_H, "Wrong bytes per Character in Fontfile !"},
         fehlfall{"FONT 1, 32, 127 <eng.fnt>", MODEL_h, "Wrong bytes per Character in Fontfile !"},
         fehlfall{"FONT 1, 32, 127 <kurz.fnt>", MODEL_H, "Fontfile too short for Character-Nr 127 !"},
-        fehlfall{"FONT 1, 32, 127 <kurz.fnt>", MODEL_V, "Fontfile too short for Character-Nr 127 !"}),
-    [](const ::testing::TestParamInfo<fehlfall> &i) { return std::to_string(i.index); });
+        fehlfall{"FONT 1, 32, 127 <kurz.fnt>", MODEL_V, "Fontfile too short for Character-Nr 127 !"}), casenames());
 
 struct kopffall {
     const char *name;

@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(Zelbefehl, Example, ::testing::Values(
     fall{3, "#IW 1,'" + kette(190) + "'", bytes({0x1B, 'I', 'W', 1, 190}) + kette(190), {}},
     fall{3, "#IW 1,'" + kette(191) + "'", "", {WRONG}},
     fall{2, "#IW 1,'" + kette(186) + "'", bytes({0x1B, 'I', 'W', 1, 186}) + kette(186), {}},
-    fall{2, "#IW 1,'" + kette(187) + "'", "", {WRONG}}));
+    fall{2, "#IW 1,'" + kette(187) + "'", "", {WRONG}}), casenames());
 
 // B LEFT: the second letter is taken across the blank, the rest of the
 // word is the first value.
@@ -244,6 +244,8 @@ static std::string liste(int n)
     return s + "'";
 }
 
+static void PrintTo(const befehlfall &f, std::ostream *os) { *os << f.name; }
+
 class Table : public ::testing::TestWithParam<befehlfall> {};
 
 TEST_P(Table, CountsAndModels)
@@ -290,11 +292,7 @@ TEST_P(Table, CountsAndModels)
 
 INSTANTIATE_TEST_SUITE_P(Zelbefehl, Table, ::testing::ValuesIn(alle()),
                          [](const ::testing::TestParamInfo<befehlfall> &i) {
-                             std::string s;
-                             for (char ch : i.param.name)
-                                 s += isalpha((unsigned char)ch) ? std::string(1, ch)
-                                                                 : std::to_string((int)ch);
-                             return s;
+                             return casename(i.param.name);
                          });
 
 // The commands with a count byte or a picture, on every model.

@@ -36,6 +36,8 @@ struct nummer {
     const char *meldung;     // "" when it opens
 };
 
+static void PrintTo(const nummer &f, std::ostream *os) { showtext(f.zeile, os); }
+
 class MacroNumber : public ::testing::TestWithParam<nummer> {};
 
 TEST_P(MacroNumber, OpensOrReports)
@@ -58,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(Openmakro, MacroNumber, ::testing::Values(
     nummer{"MAKRO A-60", 5, ""},
     nummer{"MAKRO 256", -1, "Macronumber 256 is wrong, (allowed: 0..255) !"},
     nummer{"MAKRO -1", -1, "Macronumber -1 is wrong, (allowed: 0..255) !"},
-    nummer{"MAKRO", -1, "there is no Macronumber !"}));
+    nummer{"MAKRO", -1, "there is no Macronumber !"}), casenames());
 
 TEST(Openmakro, StartsAtTheEndOfTheDataArea)
 {
@@ -93,6 +95,11 @@ struct abschnitt {
     int index;
 };
 
+static void PrintTo(const abschnitt &f, std::ostream *os)
+{
+    *os << "section " << f.maknroff << " macro " << f.nr;
+}
+
 class Section : public ::testing::TestWithParam<abschnitt> {};
 
 TEST_P(Section, EntryAndCountersOfTheSection)
@@ -119,7 +126,7 @@ TEST_P(Section, EntryAndCountersOfTheSection)
 
 INSTANTIATE_TEST_SUITE_P(Closemakro, Section, ::testing::Values(
     abschnitt{0, 5, 5}, abschnitt{256, 5, 261}, abschnitt{512, 7, 519},
-    abschnitt{512, 255, 767}, abschnitt{256, 0, 256}));
+    abschnitt{512, 255, 767}, abschnitt{256, 0, 256}), casenames());
 
 TEST(Openmakro, SameNumberInTwoSections)
 {

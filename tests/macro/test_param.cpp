@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(Parameter, List, ::testing::Values(
     listfall{"A 1", bytes({65, 1}), ""},
     listfall{"'x' 5", bytes({'x', 5}), ""},
     listfall{"$FF,%101,(1+2)*3", bytes({255, 5, 9}), ""},
-    listfall{"'\xC4\xFF'", "\xC4\xFF", ""}));
+    listfall{"'\xC4\xFF'", "\xC4\xFF", ""}), casenames());
 
 // A character that no expression can begin with ends the list with one
 // counted error, the cursor on it.
@@ -92,7 +92,7 @@ TEST_P(Unreadable, EndsTheListWithAnError)
 }
 
 INSTANTIATE_TEST_SUITE_P(Parameter, Unreadable,
-                         ::testing::Values(">", "=", ".", "#", "!", "\x80"));
+                         ::testing::Values(">", "=", ".", "#", "!", "\x80"), casenames());
 
 TEST(Parameter, NeverWritesPastTheBuffer)
 {
@@ -225,7 +225,10 @@ TEST_P(Sendfile, EmbedsTheFileInChunksOf256)
     EXPECT_EQ(t->errors, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Loadsendfile, Sendfile, ::testing::Values(0, 1, 255, 256, 257, 600));
+INSTANTIATE_TEST_SUITE_P(Loadsendfile, Sendfile, ::testing::Values(0, 1, 255, 256, 257, 600),
+                         [](const ::testing::TestParamInfo<int> &i) {
+                             return std::to_string(i.param) + "_bytes";
+                         });
 
 TEST(Loadsendfile, ChunkHeadersOf600Bytes)
 {

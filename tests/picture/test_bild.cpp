@@ -90,8 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         direktivfehler{"PICTURE 2*200, 1 <a.blv>", "Picturenumber 400 is wrong, (allowed: 0..255) !"},
         direktivfehler{"PICTURE $FFFFFFFF <a.blv>", "Picturenumber -1 is wrong, (allowed: 0..255) !"},
         direktivfehler{"PICTURE 5 <nix.blv>", "Cannot Open Picturefile <nix.blv> !"},
-        direktivfehler{"PICTURE 5 <gif.bmp>", "This is not a Picturefile (*.BMP, *.BLV) !"}),
-    [](const ::testing::TestParamInfo<direktivfehler> &i) { return std::to_string(i.index); });
+        direktivfehler{"PICTURE 5 <gif.bmp>", "This is not a Picturefile (*.BMP, *.BLV) !"}), casenames());
 
 struct gutfall {
     const char *zeile;
@@ -136,8 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
                       gutfall{"PICTURE $10 <a.blv> ; the logo", 7, 16},
                       gutfall{"PICTURE 'A' <a.blv>", 7, 65},
                       gutfall{"PICTURES 9 <a.blv>", 4, 9},
-                      gutfall{"PICTURE\t3<a.blv", 7, 3}),
-    [](const ::testing::TestParamInfo<gutfall> &i) { return std::to_string(i.index); });
+                      gutfall{"PICTURE\t3<a.blv", 7, 3}), casenames());
 
 TEST(Bild2eep, SecondPictureFollowsTheFirst)
 {
