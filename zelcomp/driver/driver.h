@@ -32,6 +32,9 @@ void resetimage(zelctx &c);
 int platz(const zelctx &c, long n);        // 1 when n more bytes fit into the data area
 void eepadr(unsigned char *entry, int d);  // address of data offset d, low byte first
 int tabfrei(const unsigned char *entry);   // 1 when a 2-byte entry is unused
+// Takes the record of n bytes already written at adresse into the image:
+// counts it in anz and len, enters its address and moves adresse past it.
+void eintrag2eep(zelctx &c, unsigned char *entry, int &anz, long &len, long n);
 void append(zelctx &c, const unsigned char *p, int n);
 
 // directive dispatcher
