@@ -1,6 +1,7 @@
 // Where a file named in the source is found: the current directory as
 // always, then beside the file that names it, then in the -I directories.
 #include "driver.h"
+#include "os.h"
 
 #include <cstring>
 
@@ -22,20 +23,20 @@ static int absolut(const char *name)
     return istrenner(name[0]);
 }
 
-// Opening is the test that counts: it is what the reader does next.
-static int oeffnetsich(const char *pfad)
+// Whatever stands under the name ends the search, as in the current
+// directory it always did; it is not opened here, since opening a pipe
+// would wait for its writer.
+static int gibtes(const char *pfad)
 {
-    FILE *f = fopen(pfad, "rb");
-    if (f)
-        fclose(f);
-    return f != nullptr;
+    osident id;
+    return osidname(pfad, id);
 }
 
-// dir and name joined into pfad when it fits and opens there.
+// dir and name joined into pfad when it fits and something is there.
 static int versuche(const char *dir, int dirlen, const char *name, char *pfad)
 {
     int n = snprintf(pfad, NAMELEN, "%.*s/%s", dirlen, dir, name);
-    return n > 0 && n < NAMELEN && oeffnetsich(pfad);
+    return n > 0 && n < NAMELEN && gibtes(pfad);
 }
 
 // Length of the directory part of the file being read, 0 when it has none
@@ -53,7 +54,7 @@ static int quellverz(const zelctx &c, const char **dir)
 
 const char *suchdatei(zelctx &c, const char *name, char *pfad)
 {
-    if (!name[0] || absolut(name) || oeffnetsich(name))
+    if (!name[0] || absolut(name) || gibtes(name))
         return name;
     const char *dir;
     int n = quellverz(c, &dir);

@@ -114,7 +114,7 @@ static int sendchunk(zelctx &c, FILE *f)
 int loadsendfile(zelctx &c, const char *name)
 {
     char pfad[NAMELEN];
-    FILE *f = bytedatei(suchdatei(c, name, pfad), &c.filelen);
+    FILE *f = bytedatei(c, suchdatei(c, name, pfad), &c.filelen);
     if (!f) {
         fehler(c, "Cannot Open File <%s> !", name);
         return 0;
