@@ -130,11 +130,11 @@ static void zugross(zelfont &z)
 
 int zellemessen(zelfont &z)
 {
+    // Without a size asked for, the largest that fits; when none does, the
+    // cell of 16 px (or the strike nearest it) is the one refused below.
     int px = z.px ? z.px : passendegroesse(z);
-    if (!px) {
-        meldung("%s has no size whose cell is at most 16 dots high", z.ein);
-        return 0;
-    }
+    if (!px)
+        px = ZELLEMAX;
     if (!setzegroesse(z, px)) {
         meldung("%s has no size of %d px", z.ein, px);
         return 0;
