@@ -143,6 +143,16 @@ std::string pngmasse(uint32_t w, uint32_t h)
     return s;
 }
 
+// The same PNG whose first data chunk claims n bytes.
+std::string pngdatenlaenge(uint32_t n)
+{
+    std::string s = pngmasse(120, 32);
+    size_t idat = s.find("IDAT") - 4;
+    for (int i = 0; i < 4; i++)
+        s[idat + i] = (char)(n >> 8 * (3 - i));
+    return s;
+}
+
 const std::string TOPDOWN = vonoben(bmpdatei(10, 2, ZEHN), 10, 2);
 
 } // namespace
@@ -182,6 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
         formfall{"png_cut", MODEL_V, pngmasse(120, 32).substr(0, 150), "", KEINBILD_V},
         formfall{"png_one_dot_wider", MODEL_V, pngmasse(121, 32), "", ZUGROSS_V},
         formfall{"png_huge", MODEL_H, pngmasse(0x7FFFFFFF, 0x7FFFFFFF), "", ZUGROSS_H},
+        formfall{"png_chunk_beyond_the_end", MODEL_H, pngdatenlaenge(0x7FFFFFF0), "", KEINBILD_H},
         formfall{"png_empty_sizes", MODEL_H, pngmasse(0, 0), "", KEINBILD_H}),
     [](const ::testing::TestParamInfo<formfall> &i) { return std::string(i.param.name); });
 

@@ -103,6 +103,18 @@ TEST(Bdf, ExactFntAndReport)
     EXPECT_EQ(readfile(d / "T.FNT"), fnt(5, 9, TESTFNT));
 }
 
+TEST(Pcf, SameFntAsTheBdf)
+{
+    if (!fileexists("/usr/bin/bdftopcf"))
+        GTEST_SKIP() << "/usr/bin/bdftopcf is missing: apt-get install xfonts-utils";
+    tempdir d;
+    writefile(d / "test.bdf", bdf(TESTGLYPHEN));
+    ASSERT_EQ(runprog(d.path, "/usr/bin/bdftopcf", {"-o", "test.pcf", "test.bdf"}).status, 0);
+    runresult r = zelfont(d.path, {"--first", "0x20", "--last", "129", "test.pcf", "T.FNT"});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(readfile(d / "T.FNT"), fnt(5, 9, TESTFNT));
+}
+
 namespace {
 
 const char *const DEJAVU = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";

@@ -20,12 +20,30 @@ static long long bigendian(const unsigned char *p)
     return (long long)p[0] << 24 | p[1] << 16 | p[2] << 8 | p[3];
 }
 
+// 1 when every chunk up to the end chunk lies within the file. The decoder
+// would reserve the room a data chunk's length field claims before it finds
+// the bytes missing.
+static int pngchunks(const unsigned char *p, long len)
+{
+    long off = PNGSIG;
+    while (off + 12 <= len) {
+        long long n = bigendian(p + off);
+        if (n > len - off - 12)
+            return 0;
+        if (memcmp(p + off + 4, "IEND", 4) == 0)
+            return 1;
+        off += 12 + (long)n;
+    }
+    return 0;
+}
+
 // Width and height from the header chunk, which must come first; 1 when
-// they are there. Taken here rather than from the decoder, which refuses
-// pictures above its own limit before it tells their size.
+// they are there and the chunks fit the file. Taken here rather than from
+// the decoder, which refuses pictures above its own limit before it tells
+// their size.
 static int pngmasse(const unsigned char *p, long len, long long *w, long long *h)
 {
-    if (len < IHDR + 8 || memcmp(p + PNGSIG + 4, "IHDR", 4) != 0)
+    if (len < IHDR + 8 || memcmp(p + PNGSIG + 4, "IHDR", 4) != 0 || !pngchunks(p, len))
         return 0;
     *w = bigendian(p + IHDR);
     *h = bigendian(p + IHDR + 4);
