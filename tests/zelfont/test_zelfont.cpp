@@ -103,6 +103,27 @@ TEST(Bdf, ExactFntAndReport)
     EXPECT_EQ(readfile(d / "T.FNT"), fnt(5, 9, TESTFNT));
 }
 
+TEST(Bdf, PreviewInTheConvertedFont)
+{
+    tempdir d;
+    writefile(d / "test.bdf", bdf(TESTGLYPHEN));
+    runresult r = zelfont(d.path, {"--last", "0x81", "--preview", "Ag|\xC3\xBC", "test.bdf",
+                                   "T.FNT"});
+    EXPECT_EQ(r.status, 0);
+    // A, g, | and u with diaeresis (code 0x81 by its UTF-8 spelling)
+    std::string art = "..#.........#.......\n"
+                      ".#.#........#.......\n"
+                      "#...#.......#...#..#\n"
+                      "#####.###...#.......\n"
+                      "#...##..#...#...#..#\n"
+                      "#...##..#...#...#..#\n"
+                      "#...#.###...#....###\n"
+                      "........#...#.......\n"
+                      ".....###....#.......\n";
+    ASSERT_GE(r.out.size(), art.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - art.size()), art) << r.out;
+}
+
 TEST(Pcf, SameFntAsTheBdf)
 {
     if (!fileexists("/usr/bin/bdftopcf"))

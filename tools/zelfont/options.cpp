@@ -60,9 +60,13 @@ int optionen(zelfont &z, int argc, char **argv)
             if (i + 1 >= argc || !option(z, argv[i], argv[i + 1]))
                 return 0;
             i++;
-        } else if (datei < 2)
-            (datei++ ? z.aus : z.ein) = argv[i];
-        else
+        } else if (datei == 0) {
+            z.ein = argv[i];
+            datei++;
+        } else if (datei == 1) {
+            z.aus = argv[i];
+            datei++;
+        } else
             return 0;
     }
     return datei == 2 && z.erst <= z.letzt;
