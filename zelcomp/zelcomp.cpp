@@ -39,7 +39,11 @@ static const char hilfe[] =
     "  --version     show the version and end\n"
     "\n"
     "Port COM<n> is the device in the environment variable ZEL_COM<n>,\n"
+#ifdef _WIN32
+    "else COM<n> itself.\n"
+#else
     "else /dev/ttyS<n-1>.\n"
+#endif
     "\n"
     "Exit status: 0 success, 1 errors in the source or its files,\n"
     "2 the module or the upload failed, 64 wrong use of the command line.\n";
