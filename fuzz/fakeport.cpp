@@ -220,3 +220,9 @@ int COMwrblk(const unsigned char *p, int len)
             return 0;
     return 1;
 }
+
+// Every byte is with the module the moment it is written.
+int COMoutq(void)
+{
+    return 0;
+}

@@ -78,7 +78,7 @@ static void eepzugriff(const std::vector<unsigned char> &b)
             sm.replies.push_back(sm.eeprom[a]);
         }
         if (b[7] == 'W' && a < sm.eepsize && !sm.writeprotected)
-            sm.eeprom[a] = b[8 + i];
+            sm.eeprom[a] = sm.badcell.count(a) ? sm.badcell[a] : b[8 + i];
     }
 }
 
@@ -223,4 +223,10 @@ int COMwrblk(const unsigned char *p, int len)
         if (!COMwrite(p[i]))
             return 0;
     return 1;
+}
+
+// Every byte is with the module the moment it is written.
+int COMoutq(void)
+{
+    return 0;
 }

@@ -34,4 +34,9 @@ void dispatch(zelctx &c);
 void writeobj(zelctx &c);
 void writeeep(zelctx &c);
 
+// upload file
+// 1 when buf holds a complete, well-formed upload file (header, blocks covering 16..groesse-1
+// in order without gap or overlap, trailer ending the file), e filled; 0 otherwise.
+int eeppruefen(const unsigned char *buf, long len, eepinhalt &e);
+
 #endif

@@ -221,6 +221,16 @@ int COMwrite(int c)
     }
 }
 
+// A pseudo-terminal reports no queue at all: its bytes are with the other
+// side as soon as they are written.
+int COMoutq(void)
+{
+    int rest = 0;
+    if (_comh < 0 || ioctl(_comh, TIOCOUTQ, &rest) != 0 || rest < 0)
+        return 0;
+    return rest;
+}
+
 int COMwrblk(const unsigned char *p, int len)
 {
     for (int i = 0; i < len; i++)

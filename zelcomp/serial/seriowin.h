@@ -17,5 +17,6 @@ int COMread(int t);
 int CTS(void);
 int COMwrite(int c);
 int COMwrblk(const unsigned char *p, int len);
+int COMoutq(void);                  // bytes written but not yet on the wire; 0 when unknown
 
 #endif
