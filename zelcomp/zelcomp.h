@@ -25,6 +25,11 @@ enum {
     EEPDATEIMAX = 131072,      // largest upload file the upload reads
 };
 
+struct osident {                   // identity of a file, the same for every name of it
+    unsigned long long geraet;     // device (POSIX) or volume serial number (Win32)
+    unsigned long long knoten;     // inode (POSIX) or file index (Win32)
+};
+
 struct quelle {                // one entry of the include stack
     FILE *fp;
     int line;
