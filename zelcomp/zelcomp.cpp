@@ -5,12 +5,15 @@
 #include "expr/expr.h"
 #include "macro/macro.h"
 #include "device/device.h"
+#include "driver/os.h"
+#include "serial/seriowin.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <unistd.h>
 
 static const char banner[] =
     "zelcomp 1.0 - macro compiler and uploader for ZEL graphic LCD modules\n"
@@ -212,8 +215,19 @@ int zelrun(zelctx &c, int argc, char **argv)
 }
 
 #ifndef ZELCOMP_NO_MAIN
+// Runs inside the interrupt handler: puts the serial port back as it was
+// and, when an upload was under way, says that it did not finish.
+static void abgebrochen()
+{
+    static const char text[] = "\nError: upload interrupted !";
+    if (COMnotaus() && write(1, text, sizeof text - 1) < 0)
+        return;
+}
+
 int main(int argc, char **argv)
 {
+    oshook(abgebrochen);
+    osinstall();
     zelctx c;
     zelinit(c);
     return zelrun(c, argc, argv);

@@ -206,3 +206,13 @@ long portrest(void)
     portruf();
     return 0;
 }
+
+const char *portgrund(void)
+{
+    return sm.opengrund.c_str();
+}
+
+void portnotaus(void)
+{
+    portzu(1);
+}

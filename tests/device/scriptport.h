@@ -29,6 +29,7 @@ struct scriptmodul {
     std::map<long, int> streamreply;// after byte n of the upload file it sends this byte
     std::map<long, int> ctshold;    // before byte n (from 0) goes out, CTS is held so many ticks
     bool openfails = false;
+    std::string opengrund;          // what the port says about a failed open
     std::map<long, int> badcell;    // EEPROM cells that store this byte whatever is written
     std::vector<unsigned char> eeprom = std::vector<unsigned char>(65536, 0xFF);
 

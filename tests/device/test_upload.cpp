@@ -568,6 +568,13 @@ INSTANTIATE_TEST_SUITE_P(
                     "\n t.EEP is not a valid EEPROM-File for a ZEL !"},
         status_case{"PortNotOpened", [] { sm.openfails = true; }, {"-c1", "t.EEP"}, GOOD, 2,
                     "\nError: cannot open COM1: !"},
+        status_case{"PortNotOpenedWithReason",
+                    [] {
+                        sm.openfails = true;
+                        sm.opengrund = "/dev/zel1: in use by another program";
+                    },
+                    {"-c1", "t.EEP"}, GOOD, 2,
+                    "\nError: cannot open COM1: !\n/dev/zel1: in use by another program"},
         status_case{"NoModule", [] { sm.present = false; }, {"-c1", "t.EEP"}, GOOD, 2, " not found !"},
         status_case{"WrongModel", [] { sm.ident[1] = 64; }, {"-c1", "t.EEP"}, GOOD, 2,
                     " (wrong ZEL ! UZ ZEL530-4)   not found !"},

@@ -194,6 +194,8 @@ int uploadeep(zelctx &c)
         return 0;
     if (!COMopen(c.com, 9600)) {
         fprintf(c.con, "\nError: cannot open COM%d: !", c.com);
+        if (*COMgrund())
+            fprintf(c.con, "\n%s", COMgrund());
         return 0;
     }
     c.aktbaud = 9600;
