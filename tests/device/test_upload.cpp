@@ -618,4 +618,52 @@ TEST_F(Upload, VerifyReadsPageByPage)
     EXPECT_EQ(t.out(), CONNECT9600 + "\nVerified: 4984 bytes" + ready(5000, 60536));
 }
 
+// The end of the stream: the port's queue drains, then the module has a
+// window to answer for the last block before the ready line. At 115200
+// bit/s the window of this file is 7 ticks and the wire time of its last
+// block of 48 bytes with the trailer (71 bytes, 1 tick): 8 looks at the
+// input, which the scripted clock, moving on at every reading, counts as
+// 16 ticks.
+struct ende_case {
+    const char *name;
+    int lateafter;                  // ticks after the trailer the 'E' comes, -1 none
+    long outq;
+    bool stuck;
+    std::string tail;
+};
+
+static void PrintTo(const ende_case &k, std::ostream *os) { *os << k.name; }
+
+class StreamEnd : public Upload, public ::testing::WithParamInterface<ende_case> {};
+
+TEST_P(StreamEnd, WaitsForTheLastBlock)
+{
+    const ende_case &k = GetParam();
+    sm.rate = 115200;
+    if (k.lateafter >= 0) {
+        sm.latereply = 'E';
+        sm.lateafter = k.lateafter;
+    }
+    sm.outq = k.outq;
+    sm.outqstuck = k.stuck;
+    writefile("t.EEP", GOOD);
+    EXPECT_EQ(uploadeep(t.c()), k.tail == ready(3632, 61904) ? 1 : 0);
+    EXPECT_EQ(t.out(), CONNECT115200 + k.tail);
+    EXPECT_TRUE(closed());
+}
+
+static const std::string AMENDE =
+    "\nError: Cannot program EEPROM at filepos " + std::to_string(FILELEN) + " !";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StreamEnd,
+    ::testing::Values(ende_case{"NoReply", -1, 0, false, ready(3632, 61904)},
+                      ende_case{"ReplyAtOnce", 1, 0, false, AMENDE},
+                      ende_case{"ReplyLateInTheWindow", 15, 0, false, AMENDE},
+                      ende_case{"ReplyAfterTheWindow", 30, 0, false, ready(3632, 61904)},
+                      // the window starts only once the queue is empty
+                      ende_case{"ReplyWhileTheQueueDrains", 40, 100, false, AMENDE},
+                      ende_case{"QueueThatNeverDrains", -1, 100, true, "\nError: Timeout (CTS) !"}),
+    [](const ::testing::TestParamInfo<ende_case> &i) { return std::string(i.param.name); });
+
 } // namespace

@@ -95,35 +95,24 @@ static long letzterblock(const zelctx &c)
 // the last block to take in and program, so it gets the wire time of that
 // block and the trailer, plus the 2 ticks the handshake allows for
 // programming and the 5 it allows for a reply, to send its error byte.
+// Each look at the input lasts one tick at most.
 static int streamende(zelctx &c)
 {
-    int tick = clockhs(), still = 0, vorher = -1, rest;
+    int still = 0, rest;
+    long vorher = -1;
     while ((rest = COMoutq()) > 0) {
         if (COMread(1) == 'E')
             return fehlerantwort(c, c.eepdateilen);
-        int jetzt = clockhs();
-        if (rest != vorher) {
-            vorher = rest;
-            still = 0;
-        } else if (jetzt != tick) {
-            still++;
-        }
-        tick = jetzt;
+        still = rest == vorher ? still + 1 : 0;
+        vorher = rest;
         if (still > _comtohs) {
             fprintf(c.con, "\nError: Timeout (CTS) !");
             return 0;
         }
     }
-    int fenster = 2 + 5 + drahtzeit(c, letzterblock(c));
-    tick = clockhs();
-    while (fenster > 0) {
+    for (int fenster = 2 + 5 + drahtzeit(c, letzterblock(c)); fenster > 0; fenster--)
         if (COMread(1) == 'E')
             return fehlerantwort(c, c.eepdateilen);
-        int jetzt = clockhs();
-        if (jetzt != tick)
-            fenster--;
-        tick = jetzt;
-    }
     return 1;
 }
 
