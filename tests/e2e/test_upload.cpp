@@ -379,14 +379,22 @@ TEST(Upload, TrustworthyOutcomes)
     }
 }
 
-// A port that cannot be opened is an upload failure too.
+// A port that cannot be opened is an upload failure too, and the line
+// after the message says which device and why; an empty variable is no
+// device at all, not the default port.
 TEST(Upload, PortThatCannotBeOpened)
 {
     tempdir d;
     writefile(d / "x.EEP", eepfile(3, muster(4000, 1)));
-    runresult r = runprog(d.path, ZELCOMP_BIN, {"-c1", "x.EEP"}, "", {"ZEL_COM1=" + d / "none"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.out.substr(0, strlen(BANNER) + 28), BANNER + std::string("\nError: cannot open COM1: !"));
+    const std::pair<std::string, std::string> faelle[] = {
+        {d / "none", d / "none" + ": No such file or directory"},
+        {"", "ZEL_COM1: is empty, it names no device"},
+    };
+    for (const auto &f : faelle) {
+        runresult r = runprog(d.path, ZELCOMP_BIN, {"-c1", "x.EEP"}, "", {"ZEL_COM1=" + f.first});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, BANNER + std::string("\nError: cannot open COM1: !\n") + f.second);
+    }
 }
 
 #endif
