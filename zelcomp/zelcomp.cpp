@@ -41,10 +41,12 @@ void zelinit(zelctx &c)
     c.eepobjfile = 0;
     c.str[0] = c.outfile[0] = c.objfile[0] = 0;
     c.zeile[0] = 0;
+    c.zulang = 0;
     c.zptr = c.zeile;
     c.err[0] = 0;
     c.errors = 0;
     c.fperr = nullptr;
+    c.eingabeanz = 0;
     c.filelen = 0;
     c.con = stdout;
     c.conin = stdin;
@@ -142,9 +144,11 @@ static void kompiliere(zelctx &c)
     if (!openfile(c, c.str))
         return;
     while (c.filenr >= 0) {
-        if (readzeile(c))
+        if (readzeile(c)) {
+            int nr = c.filenr;
             dispatch(c);
-        else
+            zeilenrest(c, nr);
+        } else
             closeaktfile(c);
     }
     closemakro(c);
@@ -194,11 +198,8 @@ int zelrun(zelctx &c, int argc, char **argv)
         kompiliere(c);
     else
         fehler(c, "Filename is to long !");
-    if (c.errors == 0) {
-        if (c.eepobjfile)
-            writeobj(c);
-        writeeep(c);
-    }
+    if (c.errors == 0)
+        writeausgaben(c);
     if (c.errors)
         fehlerbilanz(c);
     int hochgeladen = 1;
