@@ -362,6 +362,12 @@ TEST(Upload, TrustworthyOutcomes)
         {"bad cell", {"-b", "115200", "-k", "1000"}, {"-c1", "--verify"}, gut,
          verbunden("ZEL530-5", "", 240, 128, 64, 115200) + programm("x.EEP", 115200) + falsch, 2,
          true},
+        // the module answers for the image's last byte 4 ms after it came, at
+        // 2400 bit/s, when the host has long written the trailer
+        {"late error", {"-r", "-b", "2400", "-e", "4999"}, {"-c1"}, gut,
+         verbunden("ZEL530-5", "......", 240, 128, 64, 2400) + programm("x.EEP", 2400) +
+             "\nError: Cannot program EEPROM at filepos " + std::to_string(gut.size()) + " !",
+         2, true},
         {"truncated", {"-b", "115200"}, {"-c1"}, gut.substr(0, 1000), ungueltig, 2, false},
         {"padded", {"-b", "115200"}, {"-c1"}, gut + "\x0c", ungueltig, 2, false},
     };

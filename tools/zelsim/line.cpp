@@ -152,7 +152,7 @@ void antwort(zelsim &s, const unsigned char *p, long n)
                rate < 0 ? -1 : zelbaud[rate]);
         return;
     }
-    if (!s.pace) {
+    if (!s.replypace) {
         hinaus(s, p, n);
         return;
     }

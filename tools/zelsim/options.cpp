@@ -21,6 +21,7 @@ static const char hilfe[] =
     "  -l, --link PATH       make PATH a symbolic link to the line\n"
     "  -x, --exit-after-upload  end after the trailer of an upload\n"
     "  -p, --pace            take bytes in and send replies at the wire speed (10 bits a byte)\n"
+    "  -r, --pace-replies    send replies at the wire speed, take bytes in at once\n"
     "  -v, --verbose         log the commands on stderr\n"
     "Prints the path of the line; give it to zelcomp as ZEL_COM1.\n";
 
@@ -65,12 +66,13 @@ int simoptionen(zelsim &s, int argc, char **argv)
         {"link", required_argument, nullptr, 'l'},
         {"exit-after-upload", no_argument, nullptr, 'x'},
         {"pace", no_argument, nullptr, 'p'},
+        {"pace-replies", no_argument, nullptr, 'r'},
         {"verbose", no_argument, nullptr, 'v'},
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
     int o;
-    while ((o = getopt_long(argc, argv, "m:s:b:we:k:i:o:l:xpvh", lang, nullptr)) != -1) {
+    while ((o = getopt_long(argc, argv, "m:s:b:we:k:i:o:l:xprvh", lang, nullptr)) != -1) {
         long n;
         switch (o) {
         case 'm':
@@ -113,6 +115,10 @@ int simoptionen(zelsim &s, int argc, char **argv)
             break;
         case 'p':
             s.pace = 1;
+            s.replypace = 1;
+            break;
+        case 'r':
+            s.replypace = 1;
             break;
         case 'v':
             s.verbose = 1;

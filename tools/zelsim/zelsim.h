@@ -40,6 +40,7 @@ struct zelsim {
     const char *link;
     int exitafter;             // end after the upload trailer
     int pace;                  // take bytes in and send replies at the wire speed
+    int replypace;             // send replies at the wire speed (set by pace too)
     int verbose;               // log commands to stderr
 
     // the line
