@@ -6,12 +6,14 @@
 #include "macro/macro.h"
 #include "device/device.h"
 #include "driver/os.h"
+#include "serial/seriowin.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <unistd.h>
 
 static const char banner[] =
     "zelcomp 1.0 - macro compiler and uploader for ZEL graphic LCD modules\n"
@@ -29,6 +31,7 @@ static const char hilfe[] =
     "  -c<n>         upload to port COM<n> (1 or 2) after a compile without errors\n"
     "  -b<rate>      upload at this rate: 1200, 2400, 4800, 9600, 19200, 38400,\n"
     "                57600 or 115200\n"
+    "  --verify      after the upload, read the EEPROM back and compare it\n"
     "  -I<dir>       look for files named in the source (INCLUDE, PICTURE, FONT,\n"
     "                #S, #UL) also in dir, after the current directory and the\n"
     "                directory of the file naming them; may be repeated\n"
@@ -61,6 +64,10 @@ void zelinit(zelctx &c)
     c.aktbeflen = 0;
     c.eepadrmax = 0;
     c.orgbaud = -1;
+    c.verify = 0;
+    c.eepdateilen = 0;
+    c.aktbaud = 0;
+    c.offen = 0;
     c.zelnr = 3;
     c.com = 0;
     c.softbaud = -1;
@@ -117,6 +124,8 @@ static void langoption(zelctx &c, const char *a)
 {
     if (strcmp(a, "--batch") == 0)
         c.batch = 1;
+    else if (strcmp(a, "--verify") == 0)
+        c.verify = 1;
 }
 
 // --help, -h or --version anywhere: prints the answer and returns 1;
@@ -285,11 +294,8 @@ int zelrun(zelctx &c, int argc, char **argv)
     // A name that fits into str may still have no room for its extension.
     if (nameok && strlen(c.str) + 4 >= sizeof c.outfile)
         nameok = 0;
-    if (nameok && ausgabenamen(c)) {
-        if (c.com)
-            uploadeep(c);
-        return 0;
-    }
+    if (nameok && ausgabenamen(c))
+        return c.com && !uploadeep(c) ? 2 : 0;
     c.errors = 0;
     c.fperr = fopen("ERROR.OUT", "w");
     if (nameok)
@@ -300,21 +306,32 @@ int zelrun(zelctx &c, int argc, char **argv)
         writeausgaben(c);
     if (c.errors)
         fehlerbilanz(c);
-    else {
+    int hochgeladen = 1;
+    if (!c.errors) {
         uebersicht(c);
         if (c.com)
-            uploadeep(c);
+            hochgeladen = uploadeep(c);
     }
     if (c.fperr)
         fclose(c.fperr);
     c.fperr = nullptr;
     fflush(c.con);
-    return c.errors ? 1 : 0;
+    return c.errors ? 1 : hochgeladen ? 0 : 2;
 }
 
 #ifndef ZELCOMP_NO_MAIN
+// Runs inside the interrupt handler: puts the serial port back as it was
+// and, when an upload was under way, says that it did not finish.
+static void abgebrochen()
+{
+    static const char text[] = "\nError: upload interrupted !";
+    if (COMnotaus() && write(1, text, sizeof text - 1) < 0)
+        return;
+}
+
 int main(int argc, char **argv)
 {
+    oshook(abgebrochen);
     osinstall();
     zelctx c;
     zelinit(c);

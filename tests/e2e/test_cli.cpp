@@ -32,7 +32,7 @@ TEST(Cli, HelpAndVersionAnswerWithoutPrompt)
     runresult v = runzel("/", {"--version"});
     EXPECT_TRUE(std::regex_match(v.out, std::regex("zelcomp [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << v.out;
     std::string h = runzel("/", {"--help"}).out;
-    for (const char *wort : {"\n  -o ", "\n  -c<n> ", "\n  -b<rate> ", "\n  -I<dir> ", "\n  -W ",
+    for (const char *wort : {"\n  -o ", "\n  -c<n> ", "\n  -b<rate> ", "\n  -I<dir> ", "\n  -W ", "\n  --verify ",
                              "\n  --batch ", "\n  -h, --help ", "\n  --version ", "ZEL_COM<n>",
                              "0 success", "1 errors", "2 the module", "64 wrong use"})
         EXPECT_NE(h.find(wort), std::string::npos) << wort;

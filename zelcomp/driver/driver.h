@@ -57,4 +57,9 @@ void writeeep(zelctx &c);
 // or not at all.
 void writeausgaben(zelctx &c);
 
+// upload file
+// 1 when buf holds a complete, well-formed upload file (header, blocks covering 16..groesse-1
+// in order without gap or overlap, trailer ending the file), e filled; 0 otherwise.
+int eeppruefen(const unsigned char *buf, long len, eepinhalt &e);
+
 #endif
