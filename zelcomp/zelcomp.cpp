@@ -58,7 +58,6 @@ void zelinit(zelctx &c)
     resetimage(c);
     predefkonst(c);
     c.filenr = -1;
-    c.fp = nullptr;
     c.aktmaknr = -1;
     c.aktmakadr = c.aktmaklen = c.maknroff = 0;
     c.aktbeflen = 0;

@@ -6,23 +6,23 @@
 
 #include <cstdio>
 
-// EEPROM layout of the module
+// EEPROM layout of the module and the fixed sizes of the context
 enum {
-    EEPSIZE = 65536,
+    EEPSIZE = 65536,           // the largest EEPROM a module has
     SYSSIZE = 3632,            // header area + font, picture and macro tables
     DATASIZE = EEPSIZE - SYSSIZE,
     FONTTAB = 32,              // 16 entries x 2 bytes
     BILDTAB = 512,             // 256 entries x 2 bytes
     MAKROTAB = 3072,           // 768 entries x 4 bytes
-    ZEILEN = 256,
-    ERRLEN = 80,
-    NAMELEN = 256,
-    MAXDATEI = 10,
+    ZEILEN = 256,              // a source line with its line end and zero
+    ERRLEN = 80,               // an error message with its zero
+    NAMELEN = 256,             // a file name with its zero
+    MAXDATEI = 10,             // files open at once: the main file and nested includes
     MAXEINGABE = 1024,         // distinct input files whose identity a run keeps
-    MAXKONST = 1024,
+    MAXKONST = 1024,           // constants, the predefined ones included
     KONSTNAME = 30,            // 29 characters and the terminating zero
-    BEFLEN = 270,
-    BUFLEN = 8200,
+    BEFLEN = 270,              // one encoded display command
+    BUFLEN = 8200,             // a picture, font or data file read whole
     MAXINC = 16,               // -I directories on one command line
     EEPDATEIMAX = 131072,      // largest upload file the upload reads
 };
@@ -33,14 +33,14 @@ struct osident {                   // identity of a file, the same for every nam
 };
 
 struct quelle {                // one entry of the include stack
-    FILE *fp;
-    int line;
-    char name[NAMELEN];
+    FILE *fp;                  // the file, open while the entry is on the stack
+    int line;                  // lines read from it so far, 0 before the first
+    char name[NAMELEN];        // its name as the source or the command line gave it
 };
 
-struct konstante {
-    int wert;
-    char name[KONSTNAME];
+struct konstante {             // one entry of the constant table
+    int wert;                  // the value
+    char name[KONSTNAME];      // as defined; compared without regard to case
     unsigned hash;             // of the name in upper case, compared before the name
 };
 
@@ -53,75 +53,86 @@ struct eepinhalt {
     unsigned char speicher[EEPSIZE];// what the blocks write; cells they do not write are 0xFF
 };
 
+// Sections follow the folder whose code owns the fields; other folders
+// read them, and some fill them through the owner's functions.
 struct zelctx {
-    // EEPROM image
-    unsigned char font[FONTTAB];
-    unsigned char bild[BILDTAB];
-    unsigned char makro[MAKROTAB];
-    unsigned char eeprom[DATASIZE];
-    int adresse;
-    int makanz, tmakanz, pmakanz, bildanz, fontanz;
-    long maklen, tmaklen, pmaklen, bildlen, fontlen;
+    // driver/image.cpp: the EEPROM image. A table entry of 0xFF bytes is unused.
+    unsigned char font[FONTTAB];   // font table at EEPROM address 16
+    unsigned char bild[BILDTAB];   // picture table at 48
+    unsigned char makro[MAKROTAB]; // macro table at 560: macros, touch macros, port macros
+    unsigned char eeprom[DATASIZE];// data area at SYSSIZE; only the first adresse bytes are used
+    int adresse;               // fill level of eeprom, 0..DATASIZE; EEPROM address - SYSSIZE of the next record
 
-    // constants
-    konstante konst[MAXKONST];
-    int konstanz;
-
-    // source files and errors
-    quelle datei[MAXDATEI];
-    int filenr;
-    FILE *fp;
-    char zeile[ZEILEN];
+    // driver/source.cpp: source files and error reports
+    quelle datei[MAXDATEI];    // the include stack, entries 0..filenr
+    int filenr;                // the file lines are read from, 0..MAXDATEI-1; -1 when none is open
+    char zeile[ZEILEN];        // the current line, control characters at its end removed
     int zulang;                // 1 when the line in zeile lost characters that count, else 0
-    char *zptr;
-    char err[ERRLEN];
-    int errors;
-    FILE *fperr;
+    char err[ERRLEN];          // the message being reported
+    int errors;                // errors counted in this run
+    FILE *fperr;               // ERROR.OUT; nullptr when it could not be created or is closed
     osident eingabe[MAXEINGABE];   // every file read in this run, no two alike
     int eingabeanz;                // used entries of eingabe, 0..MAXEINGABE
 
-    // names and settings
-    char str[NAMELEN];
-    char outfile[NAMELEN];
-    char objfile[NAMELEN];
-    int eepobjfile;
-    int zelnr;
-    int com;
-    int softbaud;
-    long newbaud;
-    int eepadrmax;
-    int orgbaud;
-    int verify;                // 1: read the programmed range back after the upload (--verify)
+    // driver/output.cpp: the output files
+    char outfile[NAMELEN];     // the upload file NAME.EEP, also the file an upload-only run sends
+    char objfile[NAMELEN];     // the object file NAME.EEO
+    int eepobjfile;            // 1 = -o: the object file is written too, else 0
+    int wrblksize;             // data bytes one block carries at most, 64..832 in steps of 64
+    int wraktblk;              // counter of the next block, from 0
+    int wradr;                 // EEPROM address of the next byte written, from 16
 
-    // upload: the file as read, what it writes, and the state of the line
-    unsigned char eepdatei[EEPDATEIMAX];
-    long eepdateilen;          // bytes in eepdatei
-    eepinhalt eepin;
+    // expr/: the scan cursor and the constant table
+    char *zptr;                // the next character to read, in zeile
+    konstante konst[MAXKONST]; // entries 0..konstanz-1, the predefined ones first
+    int konstanz;              // used entries of konst, 0..MAXKONST
+
+    // macro/: the open macro block, the command buffer and the totals
+    int aktmaknr;              // number of the open block in its section, 0..255; -1 for none
+    int aktmakadr;             // its start as an offset in eeprom
+    int aktmaklen;             // its bytes so far; a block of 0 bytes is not entered
+    int maknroff;              // first entry of the section blocks go into: SEKMAKRO, SEKTOUCH or SEKPORT
+    unsigned char bef[BEFLEN]; // the command being encoded, ESC first
+    int aktbeflen;             // bytes in bef, 0..BEFLEN
+    int makanz, tmakanz, pmakanz;  // macros, touch macros and port macros entered, 0..256 each
+    long maklen, tmaklen, pmaklen; // their bytes in the data area
+
+    // picture/: totals of the stored pictures
+    int bildanz;               // pictures entered, 0..256
+    long bildlen;              // their bytes in the data area
+
+    // font/: totals of the stored fonts
+    int fontanz;               // fonts entered, 0..16
+    long fontlen;              // their bytes in the data area
+
+    // device/: the model, what the upload is to do, and the module on the line
+    int zelnr;                 // the selected model, row of zel[] 0..4 (3 unless a model line says)
+    int com;                   // the port to upload on, 1..9 for COM1..COM9; 0 for none (no upload)
+    long newbaud;              // rate to switch the upload to, bit/s, one of zelbaud[]; 0 for none
+    int softbaud;              // baud index 0..7 a model 0 or 1 starts with (EEPROM address 1); -1 for none
+    int verify;                // 1: read the programmed range back after the upload (--verify)
+    int orgbaud;               // baud index 0..7 the module answered at; -1 before or when none did
+    int eepadrmax;             // the module's highest EEPROM address, not a size: 65535 for 64 KB;
+                               // -1 when it answered no read, 0 before the probe
+    unsigned char eepdatei[EEPDATEIMAX]; // the upload file as read
+    long eepdateilen;          // bytes in eepdatei, 0..EEPDATEIMAX
+    eepinhalt eepin;           // what eepdatei writes, checked before the port opens
     long aktbaud;              // rate the port is set to, bit/s; 0 while closed
     long offen;                // bytes sent since the module last answered or a wait ran out
 
-    // open macro block and the command buffer
-    int aktmaknr, aktmakadr, aktmaklen, maknroff;
-    unsigned char bef[BEFLEN];
-    int aktbeflen;
-
-    // file buffer shared by the picture, font and data loaders
-    unsigned char buffer[BUFLEN];
-    long filelen;
-
-    // upload file writer
-    int wrblksize, wraktblk, wradr;
-
-    // where console text goes and where typed answers come from
-    FILE *con;
-    FILE *conin;
-
-    // choices of the command line beyond the classic options
+    // zelcomp.cpp: the console and the choices of the command line beyond the classic options
+    FILE *con;                 // where console text goes (stdout)
+    FILE *conin;               // where typed answers come from (stdin)
     int batch;                 // 1 = --batch: no prompt, no wait, errors also on diag
     int warnen;                // 1 = -W: warnings on diag; never counted
     char incdir[MAXINC][NAMELEN]; // -I directories, searched in this order
     int incanz;                // directories in incdir, 0..MAXINC
     FILE *diag;                // lines for editors, FILE:LINE: kind: text (stderr)
+
+    // scratch shared by several folders
+    char str[NAMELEN];         // the source name, a directive's first word, file names, module commands
+    unsigned char buffer[BUFLEN]; // the picture, font or data file being read
+    long filelen;              // bytes in buffer; after a stored picture or font, the record's size
 };
 
 // Puts a context into the state a run starts in (tables, constants, counters).

@@ -124,7 +124,6 @@ TEST(Files, MissingIncludeNamesTheIncludingLine)
     readzeile(t.c());
     EXPECT_FALSE(openfile(t.c(), "nix"));
     EXPECT_EQ(t->filenr, 0);
-    EXPECT_EQ(t->fp, t->datei[0].fp);
     EXPECT_EQ(t->errors, 1);
     EXPECT_EQ(t.out(), "\nOpen File <a.mac>\nError in file <a.mac> line 2"
                        "\n--> INCLUDE <nix>Cannot Open File <nix> !\n\n");

@@ -6,11 +6,6 @@
 #include <cstdarg>
 #include <cstring>
 
-static void setcurrent(zelctx &c)
-{
-    c.fp = c.filenr >= 0 ? c.datei[c.filenr].fp : nullptr;
-}
-
 // 1 when the file is one of those being read. Including it again would
 // repeat its includes at every level down to the end of the stack: a file
 // with a few such lines would be read hundreds of thousands of times.
@@ -92,14 +87,12 @@ int openfile(zelctx &c, const char *name)
     FILE *f = bytedatei(c, name, &n);
     if (!f) {
         c.filenr--;
-        setcurrent(c);
         fehler(c, "Cannot Open File <%s> !\n", name);
         return 0;
     }
     fprintf(c.con, "\nOpen File <%s>", name);
     q.fp = f;
     q.line = 0;
-    setcurrent(c);
     return 1;
 }
 
@@ -127,7 +120,6 @@ int closeaktfile(zelctx &c)
     fclose(c.datei[c.filenr].fp);
     c.datei[c.filenr].fp = nullptr;
     c.filenr--;
-    setcurrent(c);
     return c.filenr >= 0;
 }
 
@@ -162,16 +154,16 @@ static int kommentar(const char *z)
 // LF, CR LF or a lone CR ends it. Returns 0 at the end of the file, zeile
 // then unchanged, and -1 when the line is longer than zeile holds and the
 // rest counts.
-static int zeilelesen(zelctx &c, int dateianfang)
+static int zeilelesen(zelctx &c, FILE *f, int dateianfang)
 {
     static const char bom[] = "\xEF\xBB\xBF";
     char z[ZEILEN];
     int n = 0, ch, r = 0;
-    while ((ch = getc(c.fp)) != EOF) {
+    while ((ch = getc(f)) != EOF) {
         r = 1;
         if (n == ZEILEN - 2 && ch != '\n' && ch != '\r') {
-            ungetc(ch, c.fp);
-            r = rest(c.fp) ? -1 : 1;
+            ungetc(ch, f);
+            r = rest(f) ? -1 : 1;
             break;
         }
         z[n++] = (char)ch;
@@ -183,10 +175,10 @@ static int zeilelesen(zelctx &c, int dateianfang)
         if (ch == '\n')
             break;
         if (ch == '\r') {
-            if ((ch = getc(c.fp)) == '\n' && n < ZEILEN - 2)
+            if ((ch = getc(f)) == '\n' && n < ZEILEN - 2)
                 z[n++] = (char)ch;
             else if (ch != '\n' && ch != EOF)
-                ungetc(ch, c.fp);
+                ungetc(ch, f);
             break;
         }
     }
@@ -200,7 +192,7 @@ static int zeilelesen(zelctx &c, int dateianfang)
 int readzeile(zelctx &c)
 {
     quelle &q = c.datei[c.filenr];
-    int r = zeilelesen(c, q.line == 0);
+    int r = zeilelesen(c, q.fp, q.line == 0);
     if (r == 0)
         return 0;
     q.line++;
