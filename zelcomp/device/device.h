@@ -24,6 +24,9 @@ int checkEEPROM(zelctx &c);
 int writeprotect(zelctx &c);
 int eeplesen(zelctx &c, int adr);          // one EEPROM byte, -1 without reply
 void eepschreiben(zelctx &c, int adr, int wert);
+// Reads n bytes (1..64, never crossing a 64-byte address boundary) at adr with one EEPROM read
+// command into out. 1 when all n arrived, 0 when the module did not answer in time.
+int eepblock(zelctx &c, int adr, int n, unsigned char *out);
 void uploadeep(zelctx &c);
 
 #endif

@@ -123,3 +123,18 @@ int writeprotect(zelctx &c)
     wartehs(2);
     return eeplesen(c, 0) == k ? 0 : 1;
 }
+
+int eepblock(zelctx &c, int adr, int n, unsigned char *out)
+{
+    if (n < 1 || n > 64 || adr < 0 || adr % 64 + n > 64 || adr + n > 65536)
+        return 0;
+    if (!senden(c, eepbefehl(c, adr, n, 'R')))
+        return 0;
+    for (int i = 0; i < n; i++) {
+        int b = COMread(5);
+        if (b < 0)
+            return 0;
+        out[i] = (unsigned char)b;
+    }
+    return 1;
+}
