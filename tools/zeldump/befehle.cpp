@@ -109,9 +109,15 @@ unsigned orientiert(bool v)
     return m;
 }
 
-int textfest(const char *name)
+// How many leading values stay numbers: the position values before a
+// text; all of them in commands without text.
+int lesbar(const befinfo &d, long n)
 {
-    return name[0] == 'Z' ? 2 : name[0] == 'T' ? 4 : name[0] == 'N' ? 3 : 0;
+    if (!strcmp(d.name, "ZT"))
+        return 0;
+    if (!d.text)
+        return (int)n;
+    return d.name[0] == 'Z' ? 2 : d.name[0] == 'T' ? 4 : 3;
 }
 
 struct leser {
@@ -163,7 +169,7 @@ struct leser {
             return;
         std::vector<unsigned char> v(m + p + 5, m + p + 4 + n);
         v.insert(v.begin(), m[p + 3]);
-        neu(4 + n, zeile(k0, v.data(), n, n, grenze), modelle(i, n));
+        neu(4 + n, zeile(k0, v.data(), n, 1, grenze), modelle(i, n));
     }
 
     void ul(const befinfo &d, long p, const std::string &k0)
@@ -199,7 +205,7 @@ struct leser {
                 continue;
             unsigned z = modelle(i, n);
             if (z)
-                neu(h + n + d.text, zeile(k0, m + p + h, n, d.text ? textfest(d.name) : n, grenze),
+                neu(h + n + d.text, zeile(k0, m + p + h, n, lesbar(d, n), grenze),
                     z);
         }
     }
