@@ -203,6 +203,9 @@ int quelle(const abbild &a, const char *dir, const char *name, FILE *err)
             s.makro(e);
         pos = e.adr + e.len;
     }
+    if (a.groesse > pos)
+        fprintf(err, "zeldump: note: bytes 0x%04lX..0x%04lX after the last record are not part "
+                     "of the rebuilt image\n", pos, a.groesse - 1);
     s.waehle(a.zelnr);
     s.datei(std::string(name) + ".mac", (const unsigned char *)s.text.data(), (long)s.text.size());
     if (s.dateifehler) {
