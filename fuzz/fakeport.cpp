@@ -1,4 +1,4 @@
-// The fake serial layer: the module parses the commands it hears and
+// The fake platform port: the module parses the commands it hears and
 // answers the identify command and EEPROM reads.
 #include "fakeport.h"
 #include "serial/seriowin.h"
@@ -6,15 +6,13 @@
 
 #include <cstring>
 
-int _comtohs = 50;
-
 enum { ESC = 0x1B, CMDMAX = 16, REPLYMAX = 64 };
 
 static fakemodul mod;
 static unsigned char eep[65536];
-// The virtual clock starts just short of the sign change, so every run
-// of the fuzzer passes it, as a real clock does now and then.
-static unsigned vt = 0x7FFFF000u;
+// The virtual millisecond clock starts just short of its wrap, so every
+// run of the fuzzer passes it, as a real clock does now and then.
+static unsigned vt = 0xFFFF0000u;
 static int offen;
 static long hostrate;
 static long gesendet;
@@ -132,91 +130,53 @@ static void hoere(int b)
     }
 }
 
-int clockhs(void)
+unsigned portms(void)
 {
-    return (int)++vt;
+    vt += 10;
+    return vt;
 }
 
-void wartehs(int n)
+void portpause(portpausegrund)
 {
-    int t = clockhs();
-    for (; n >= 0; n--) {
-        int jetzt;
-        while ((jetzt = clockhs()) == t)
-            ;
-        t = jetzt;
-    }
 }
 
-int COMopen(int, long baud)
+int portauf(int, long baud)
 {
     offen = 1;
     hostrate = baud;
     return 1;
 }
 
-void COMclose(void)
+void portzu(int)
 {
     offen = 0;
 }
 
-void COMbaudrate(long baud)
+int portrate(long baud)
 {
-    if (offen)
-        hostrate = baud;
+    hostrate = baud;
+    return 1;
 }
 
-int COMread(int t)
+int portlesen(void)
 {
-    if (!offen)
-        return -1;
-    int tick = clockhs();
-    for (;;) {
-        int b = -1;
-        if (replyanf < replyend)
-            b = reply[replyanf++ % REPLYMAX];
-        int jetzt = clockhs();
-        if (jetzt != tick) {
-            tick = jetzt;
-            t--;
-        }
-        if (b >= 0)
-            return b;
-        if (t <= 0)
-            return -1;
-    }
+    return replyanf < replyend ? reply[replyanf++ % REPLYMAX] : -1;
 }
 
-int CTS(void)
+int porthalt(void)
 {
-    if (!offen)
-        return -1;
     return mod.ctshold;
 }
 
-int COMwrite(int c)
+int portschreiben(int c)
 {
-    int ticks = 0;
-    int t = clockhs();
-    while (CTS() != 0 && ticks <= _comtohs) {
-        int jetzt = clockhs();
-        if (jetzt != t) {
-            t = jetzt;
-            ticks++;
-        }
-    }
-    if (ticks > _comtohs)
-        return 0;
     gesendet++;
     if (mod.present && hostrate == mod.rate)
-        hoere(c & 0xFF);
+        hoere(c);
     return 1;
 }
 
-int COMwrblk(const unsigned char *p, int len)
+long portrest(void)
 {
-    for (int i = 0; i < len; i++)
-        if (!COMwrite(p[i]))
-            return 0;
-    return 1;
+    return 0;
 }

@@ -1,6 +1,6 @@
-// A serial layer for the fuzz targets: the functions of serial/seriowin.h
-// over a virtual clock and a module in memory, so that an upload runs to
-// its end in microseconds whatever the module answers.
+// A platform port for the fuzz targets: the port functions of
+// serial/seriowin.h over a virtual clock and a module in memory, so that
+// an upload runs to its end in microseconds whatever the module answers.
 //
 // The clock advances by one tick each time it is read, so every time-out
 // and wait is passed by counting, never by waiting.

@@ -1,6 +1,6 @@
-// The scripted port: the serial layer's functions over the module of
-// scriptport.h. Clock, waits and time-outs count ticks exactly as the
-// real layer does.
+// The scripted port: the platform port under the serial layer, over the
+// module of scriptport.h. The layer's own clock loops, waits and
+// time-outs run unchanged on it.
 #include "scriptport.h"
 #include "serial/seriowin.h"
 #include "device/device.h"
@@ -8,14 +8,19 @@
 #include <cstdio>
 
 scriptmodul sm;
-int _comtohs = 50;
 
 static std::string heard;
+// wartehs(n) pauses for the clock at least once a tick with no port call
+// in between: the pauses since the last port call, less one, are the n of
+// a wait that has just ended.
+static int stille;
 
 void scriptreset()
 {
+    COMclose();
     sm = scriptmodul();
     heard.clear();
+    stille = 0;
     _comtohs = 50;
 }
 
@@ -117,25 +122,28 @@ static void modul(int b)
     }
 }
 
-int clockhs(void)
+
+static void portruf()
 {
-    return ++sm.vt;
+    if (stille > 0)
+        event("wait %ld", stille - 1);
+    stille = 0;
 }
 
-void wartehs(int n)
+unsigned portms(void)
 {
-    event("wait %ld", n);
-    int t = clockhs();
-    for (; n >= 0; n--) {
-        int jetzt;
-        while ((jetzt = clockhs()) == t)
-            ;
-        t = jetzt;
-    }
+    return (unsigned)++sm.vt * 10u;
 }
 
-int COMopen(int n, long baud)
+void portpause(portpausegrund g)
 {
+    if (g == PAUSE_ZEIT)
+        stille++;
+}
+
+int portauf(int n, long baud)
+{
+    portruf();
     char buf[40];
     snprintf(buf, sizeof buf, "open COM%d %ld", n, baud);
     sm.events.push_back(buf);
@@ -146,48 +154,34 @@ int COMopen(int n, long baud)
     return 1;
 }
 
-void COMclose(void)
+void portzu(int)
 {
-    if (sm.open)
-        sm.events.push_back("close");
+    portruf();
+    sm.events.push_back("close");
     sm.open = false;
 }
 
-void COMbaudrate(long baud)
+int portrate(long baud)
 {
-    if (!sm.open)
-        return;
+    portruf();
     sm.hostrate = baud;
     event("rate %ld", baud);
+    return 1;
 }
 
-int COMread(int t)
+int portlesen(void)
 {
-    if (!sm.open)
+    portruf();
+    if (sm.replies.empty())
         return -1;
-    int tick = clockhs();
-    for (;;) {
-        int b = -1;
-        if (!sm.replies.empty()) {
-            b = sm.replies.front();
-            sm.replies.pop_front();
-        }
-        int jetzt = clockhs();
-        if (jetzt != tick) {
-            tick = jetzt;
-            t--;
-        }
-        if (b >= 0)
-            return b;
-        if (t <= 0)
-            return -1;
-    }
+    int b = sm.replies.front();
+    sm.replies.pop_front();
+    return b;
 }
 
-int CTS(void)
+int porthalt(void)
 {
-    if (!sm.open)
-        return -1;
+    portruf();
     auto it = sm.ctshold.find((long)sm.sent.size());
     if (it == sm.ctshold.end())
         return 0;
@@ -198,29 +192,17 @@ int CTS(void)
     return sm.vt < sm.holdend;
 }
 
-int COMwrite(int c)
+int portschreiben(int c)
 {
-    int ticks = 0;
-    int tick = clockhs();
-    while (CTS() != 0 && ticks <= _comtohs) {
-        int jetzt = clockhs();
-        if (jetzt != tick) {
-            tick = jetzt;
-            ticks++;
-        }
-    }
-    if (ticks > _comtohs)
-        return 0;
-    sm.sent.push_back({c & 0xFF, sm.hostrate});
+    portruf();
+    sm.sent.push_back({c, sm.hostrate});
     if (sm.present && sm.hostrate == sm.rate)
-        modul(c & 0xFF);
+        modul(c);
     return 1;
 }
 
-int COMwrblk(const unsigned char *p, int len)
+long portrest(void)
 {
-    for (int i = 0; i < len; i++)
-        if (!COMwrite(p[i]))
-            return 0;
-    return 1;
+    portruf();
+    return 0;
 }

@@ -1,5 +1,5 @@
-// A scripted port for the device tests: every function of the serial
-// layer, over a virtual clock and an in-memory module.
+// A scripted port for the device tests: the platform port under the
+// serial layer, over a virtual clock and an in-memory module.
 //
 // The clock advances by one tick each time it is read, so every time-out
 // runs its exact number of ticks at no cost in real time. The module

@@ -1,29 +1,23 @@
 // The hundredths clock and the wait built on it.
 #include "seriowin.h"
 
-#include <cstdint>
-#include <poll.h>
-#include <time.h>
-
-// Milliseconds of a monotonic clock, wrapping like a 32-bit tick counter;
-// only changes of the value are ever compared.
+// Only changes of the value are ever compared, so the wrap of the
+// millisecond clock does no harm.
 int clockhs(void)
 {
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    uint32_t ms = (uint32_t)ts.tv_sec * 1000u + (uint32_t)(ts.tv_nsec / 1000000);
-    return (int)(ms / 10u);
+    return (int)(portms() / 10u);
 }
 
-// Sleeps a millisecond at a time rather than spinning: the count of
-// clock changes, not the sleep, decides how long the wait is.
+// The count of clock changes, not the pauses, decides how long this is.
+// Each tick costs at least one pause, so a port can see the wait.
 void wartehs(int n)
 {
     int t = clockhs();
     for (; n >= 0; n--) {
         int jetzt;
-        while ((jetzt = clockhs()) == t)
-            poll(nullptr, 0, 1);
+        do
+            portpause(PAUSE_ZEIT);
+        while ((jetzt = clockhs()) == t);
         t = jetzt;
     }
 }

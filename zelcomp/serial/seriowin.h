@@ -1,8 +1,8 @@
 // The serial port and the hundredths clock. One port at a time.
 //
 // Port n is the device named in the environment variable ZEL_COMn when
-// that is set, else /dev/ttyS<n-1>. Every time-out counts changes of
-// clockhs, whatever the port does meanwhile.
+// that is set, else the system's n-th serial port. Every time-out counts
+// changes of clockhs, whatever the port does meanwhile.
 #ifndef ZELCOMP_SERIOWIN_H
 #define ZELCOMP_SERIOWIN_H
 
@@ -17,5 +17,26 @@ int COMread(int t);
 int CTS(void);
 int COMwrite(int c);
 int COMwrblk(const unsigned char *p, int len);
+
+// The platform port under the layer: what differs between systems, one
+// step each, never waiting. clock.cpp and com.cpp build every time-out
+// and retry on it; port_posix.cpp and port_win32.cpp implement it, and
+// the test fakes replace it alone.
+enum portpausegrund {
+    PAUSE_ZEIT,                     // wartehs: the clock has not moved on yet
+    PAUSE_HALT,                     // output waits: CTS holds it, or it drains before the close
+    PAUSE_LESEN,                    // no byte has come yet
+    PAUSE_SCHREIBEN,                // the line did not take the byte yet
+};
+
+unsigned portms(void);              // milliseconds, wrapping at 2^32
+int portauf(int n, long baud);      // open COMn raw 8N1, RTS/CTS, DTR off; 1 or 0
+void portzu(int verwerfen);         // close; verwerfen 1 drops unsent output first
+int portrate(long baud);            // 1 when the rate is set, every other setting kept
+int portlesen(void);                // a byte already received, or -1 at once
+int porthalt(void);                 // 1 while CTS holds output, 0 not, -1 unreadable
+int portschreiben(int c);           // 1 taken, 0 not now (driver full), -1 failed
+long portrest(void);                // bytes queued for output, 0 when unknown
+void portpause(portpausegrund g);   // gives the machine up for a millisecond at most
 
 #endif

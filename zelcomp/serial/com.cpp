@@ -1,0 +1,112 @@
+// The COM port as the device link sees it: open, rate, byte read with a
+// time-out, byte write under the CTS time-out, block write, close. The
+// platform port does each single step; the waits and the tick counting
+// are done here, the same on every system.
+#include "seriowin.h"
+
+int _comtohs = 50;
+static int offen;                   // 1 while a port is open
+
+// 1 when the hundredths clock has moved on since *tick, which then follows
+// it: every time-out of the port counts these changes, not milliseconds.
+static int tickvorbei(int *tick)
+{
+    int jetzt = clockhs();
+    if (jetzt == *tick)
+        return 0;
+    *tick = jetzt;
+    return 1;
+}
+
+int COMopen(int n, long baud)
+{
+    COMclose();
+    if (n < 1 || n > 9 || !portauf(n, baud))
+        return 0;
+    offen = 1;
+    return 1;
+}
+
+// Bytes still queued go out before the port closes, but a line held back
+// for good must not keep the close waiting: what has not moved for the
+// CTS time-out is dropped. 1 when something is left.
+static int ausgabeleeren(void)
+{
+    long rest, vorher = -1;
+    int ticks = 0, tick = clockhs();
+    while ((rest = portrest()) > 0 && ticks <= _comtohs) {
+        if (rest != vorher) {
+            vorher = rest;
+            ticks = 0;
+        }
+        portpause(PAUSE_HALT);
+        if (tickvorbei(&tick))
+            ticks++;
+    }
+    return rest > 0;
+}
+
+void COMclose(void)
+{
+    if (!offen)
+        return;
+    portzu(ausgabeleeren());
+    offen = 0;
+}
+
+void COMbaudrate(long baud)
+{
+    if (offen)
+        portrate(baud);
+}
+
+int COMread(int t)
+{
+    if (!offen)
+        return -1;
+    int tick = clockhs();
+    for (;;) {
+        int b = portlesen();
+        if (tickvorbei(&tick))
+            t--;
+        if (b >= 0)
+            return b;
+        if (t <= 0)
+            return -1;
+        portpause(PAUSE_LESEN);
+    }
+}
+
+int CTS(void)
+{
+    return offen ? porthalt() : -1;
+}
+
+// Held by CTS (or its state unreadable) or by a full driver buffer, the
+// byte is tried again until more than _comtohs ticks have passed.
+int COMwrite(int c)
+{
+    int ticks = 0;
+    int tick = clockhs();
+    for (;;) {
+        int gehalten = CTS() != 0;
+        if (!gehalten) {
+            int r = portschreiben(c & 0xFF);
+            if (r != 0)
+                return r > 0;
+        }
+        if (tickvorbei(&tick))
+            ticks++;
+        if (ticks > _comtohs)
+            return 0;
+        portpause(gehalten ? PAUSE_HALT : PAUSE_SCHREIBEN);
+    }
+}
+
+int COMwrblk(const unsigned char *p, int len)
+{
+    for (int i = 0; i < len; i++)
+        if (!COMwrite(p[i]))
+            return 0;
+    return 1;
+}

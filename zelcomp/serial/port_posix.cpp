@@ -1,0 +1,188 @@
+// The platform port on a POSIX terminal.
+//
+// The descriptor is non-blocking, so a write that the driver cannot take
+// shows as EAGAIN, and a read never waits. Pauses sleep in poll() a
+// millisecond at most.
+#include "seriowin.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+struct comtimeouts {
+    cc_t vmin;                  // bytes a read waits for
+    cc_t vtime;                 // tenths of a second a read waits
+};
+
+int _comh = -1;                 // descriptor of the open port; -1 while none (0 is a valid one)
+struct termios _dcb;            // settings of the open port, re-applied on a rate change
+comtimeouts _cto;               // both 0: reads return at once
+
+unsigned portms(void)
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return (uint32_t)ts.tv_sec * 1000u + (uint32_t)(ts.tv_nsec / 1000000);
+}
+
+static int rate2speed(long baud, speed_t *sp)
+{
+    static const struct {
+        long rate;
+        speed_t code;
+    } tab[] = {
+        {1200, B1200},   {2400, B2400},   {4800, B4800},   {9600, B9600},
+        {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200},
+    };
+    for (const auto &e : tab)
+        if (e.rate == baud) {
+            *sp = e.code;
+            return 1;
+        }
+    return 0;
+}
+
+// COMn is the device in ZEL_COMn when that is set, else /dev/ttyS<n-1>.
+static int portname(int n, char *name, size_t size)
+{
+    char var[16];
+    snprintf(var, sizeof var, "ZEL_COM%d", n);
+    const char *p = getenv(var);
+    int len = p && *p ? snprintf(name, size, "%s", p) : snprintf(name, size, "/dev/ttyS%d", n - 1);
+    return len > 0 && (size_t)len < size;
+}
+
+// Raw 8N1 with RTS/CTS and no XON/XOFF. Every flag the link relies on is
+// set here, since a device may come up in any mode.
+static void rohmodus(struct termios &t, speed_t sp)
+{
+    t.c_iflag = 0;              // no CR/LF translation, no XON/XOFF, no parity check
+    t.c_oflag = 0;              // no output processing
+    t.c_lflag = 0;              // no canonical mode, echo or signal characters
+    t.c_cflag &= ~(tcflag_t)(CSIZE | PARENB | PARODD | CSTOPB);
+#ifdef CMSPAR
+    t.c_cflag &= ~(tcflag_t)CMSPAR;
+#endif
+    t.c_cflag |= CS8 | CREAD | CLOCAL | CRTSCTS;
+    cfsetispeed(&t, sp);
+    cfsetospeed(&t, sp);
+}
+
+// Claims the open device for this process alone.
+static int besetzen(void)
+{
+    return ioctl(_comh, TIOCEXCL) == 0;
+}
+
+static int einstellen(speed_t sp)
+{
+    if (tcgetattr(_comh, &_dcb) != 0)
+        return 0;
+    rohmodus(_dcb, sp);
+    _cto.vmin = 0;
+    _cto.vtime = 0;
+    _dcb.c_cc[VMIN] = _cto.vmin;
+    _dcb.c_cc[VTIME] = _cto.vtime;
+    if (tcsetattr(_comh, TCSANOW, &_dcb) != 0)
+        return 0;
+    int dtr = TIOCM_DTR;
+    ioctl(_comh, TIOCMBIC, &dtr);   // fails on a device without modem lines
+    return 1;
+}
+
+// Gives up what besetzen claimed and closes the descriptor.
+static void freigeben(void)
+{
+    ioctl(_comh, TIOCNXCL);
+    close(_comh);
+    _comh = -1;
+}
+
+int portauf(int n, long baud)
+{
+    char name[PATH_MAX];
+    speed_t sp;
+    if (!portname(n, name, sizeof name) || !rate2speed(baud, &sp))
+        return 0;
+    _comh = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (_comh < 0) {
+        _comh = -1;
+        return 0;
+    }
+    if (!besetzen() || !einstellen(sp)) {
+        close(_comh);
+        _comh = -1;
+        return 0;
+    }
+    return 1;
+}
+
+// On a pseudo-terminal the queue always reads empty, so nothing the other
+// side has not read yet is ever dropped here.
+void portzu(int verwerfen)
+{
+    if (_comh < 0)
+        return;
+    if (verwerfen)
+        tcflush(_comh, TCOFLUSH);
+    freigeben();
+}
+
+int portrate(long baud)
+{
+    speed_t sp;
+    if (_comh < 0 || !rate2speed(baud, &sp))
+        return 0;
+    cfsetispeed(&_dcb, sp);
+    cfsetospeed(&_dcb, sp);
+    return tcsetattr(_comh, TCSANOW, &_dcb) == 0;
+}
+
+int portlesen(void)
+{
+    unsigned char b;
+    return read(_comh, &b, 1) == 1 ? b : -1;
+}
+
+// A device without modem-status lines (a pseudo-terminal) never holds.
+int porthalt(void)
+{
+    int bits;
+    if (ioctl(_comh, TIOCMGET, &bits) == 0)
+        return (bits & TIOCM_CTS) ? 0 : 1;
+    return errno == ENOTTY || errno == EINVAL ? 0 : -1;
+}
+
+int portschreiben(int c)
+{
+    unsigned char b = (unsigned char)c;
+    ssize_t r = write(_comh, &b, 1);
+    if (r == 1)
+        return 1;
+    return r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR ? -1 : 0;
+}
+
+long portrest(void)
+{
+    int rest = 0;
+    return ioctl(_comh, TIOCOUTQ, &rest) == 0 && rest > 0 ? rest : 0;
+}
+
+// Sleeps until a byte has come or the driver has room, or a millisecond
+// at most; the clock and held output get the plain sleep, and so does a
+// port in error, which is ready at once.
+void portpause(portpausegrund g)
+{
+    struct pollfd p = {_comh, (short)(g == PAUSE_LESEN ? POLLIN : POLLOUT), 0};
+    int bereit = (g == PAUSE_LESEN || g == PAUSE_SCHREIBEN) && _comh >= 0;
+    if (!bereit || (poll(&p, 1, 1) > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL))))
+        poll(nullptr, 0, 1);
+}
