@@ -29,6 +29,8 @@ struct schlecht {
 
 static const std::string FONT1 = bytes({0x30, 0x0E});        // font 1 at 0x0E30
 
+static void PrintTo(const schlecht &f, std::ostream *os) { *os << f.name; }
+
 static const schlecht faelle[] = {
     {"NoFile", "", "", {"x.EEO"}, 1, "cannot open x.EEO"},
     {"Directory", "", "", {"."}, 1, "cannot open ."},

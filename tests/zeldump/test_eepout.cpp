@@ -34,6 +34,8 @@ static std::string hochladen(const std::string &, const std::string &eep)
     return eep;
 }
 
+static void PrintTo(const eepfall &f, std::ostream *os) { *os << f.name; }
+
 static const eepfall faelle[] = {
     {"ObjectFile", 3, objekt, "EEO"},       {"Backup", 3, sicherung, "EEO"},
     {"UploadFile", 3, hochladen, "EEP"},    {"BackupQO417", 4, sicherung, "EEO"},

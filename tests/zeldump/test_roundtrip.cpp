@@ -32,6 +32,8 @@ static std::string benchmark(const std::string &dir, int)
     return "bench";
 }
 
+static void PrintTo(const rundfall &f, std::ostream *os) { *os << f.name; }
+
 static const rundfall faelle[] = {
     {"macros_ZEL310_2", 0, macrosource},  {"macros_ZEL420_3", 1, macrosource},
     {"macros_ZEL530_4", 2, macrosource},  {"macros_ZEL530_5", 3, macrosource},

@@ -2,14 +2,12 @@
 // of a module; and the backup of what a module holds.
 #include "zeldump.h"
 #include "driver/driver.h"
+#include "driver/os.h"
 #include "device/device.h"
 #include "serial/seriowin.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 enum { EEPMAX = 1 << 20 };     // far more than the largest upload file
 
@@ -138,25 +136,16 @@ int ladezel(abbild &a, zelctx &c, FILE *con)
 
 int schreibeeeo(const abbild &a, const char *name)
 {
-    std::string tmp = std::string(name) + ".XXXXXX";
-    int fd = mkstemp(&tmp[0]);
-    if (fd < 0)
+    char tmp[NAMELEN + 16];
+    FILE *f = ostemp(name, tmp, sizeof tmp);
+    if (!f)
         return 0;
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    FILE *f = fdopen(fd, "wb");
-    if (!f) {
-        close(fd);
-        unlink(tmp.c_str());
-        return 0;
-    }
     int ok = fwrite(a.eep, 1, a.groesse, f) == (size_t)a.groesse;
     ok = fflush(f) == 0 && ok;
     ok = fclose(f) == 0 && ok;
-    if (ok && rename(tmp.c_str(), name) != 0)
-        ok = 0;
-    if (!ok)
-        unlink(tmp.c_str());
-    return ok;
+    const char *const t[1] = {tmp}, *const z[1] = {name};
+    if (ok && osersetze(t, z, 1) == 1)
+        return 1;
+    osverwirf(tmp);
+    return 0;
 }

@@ -1,6 +1,7 @@
 // zeldump: the command line.
 #include "zeldump.h"
 #include "device/device.h"
+#include "driver/os.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -168,6 +169,7 @@ static int ausgaben(const abbild &a, const optionen &o)
 
 int main(int argc, char **argv)
 {
+    osinstall();
     optionen o;
     int r = lese(o, argc, argv);
     if (r != 1)
