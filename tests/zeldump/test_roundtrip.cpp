@@ -32,13 +32,27 @@ static std::string benchmark(const std::string &dir, int)
     return "bench";
 }
 
+// Model lines between records: pictures and fonts in the layout of the
+// model of their time, commands that only another model takes.
+static std::string gemischt(const std::string &dir, int)
+{
+    macrosource(dir, 0);
+    writefile(dir + "/mix.mac",
+              "ZEL310-2\nPICTURE 1 <pic.bmp>\nFONT 1,65,70,INTERN6x8\nMAKRO 0\n"
+              "#UL 1,2 <pic.bmp>\nQO417-2R8\nMAKRO 2\n#DK 5\nZEL420-3\n"
+              "FONT 2,65,66,INTERN8x16\nPICTURE 2 <pic.bmp>\nMAKRO 3\n#NA\n#UL 0,0 <pic.bmp>\n"
+              "#ZL 1,1,'" + std::string(120, 'x') + "'\nZEL530-5\nMAKRO 4\n#ZL 1,1,'" +
+                  std::string(185, 'y') + "'\n");
+    return "mix";
+}
+
 static void PrintTo(const rundfall &f, std::ostream *os) { *os << f.name; }
 
 static const rundfall faelle[] = {
     {"macros_ZEL310_2", 0, macrosource},  {"macros_ZEL420_3", 1, macrosource},
     {"macros_ZEL530_4", 2, macrosource},  {"macros_ZEL530_5", 3, macrosource},
     {"macros_QO417_2R8", 4, macrosource}, {"example", 3, beispiel},
-    {"benchmark", 3, benchmark},
+    {"benchmark", 3, benchmark},          {"mixed_models", 3, gemischt},
 };
 
 class Roundtrip : public ::testing::TestWithParam<rundfall> {};

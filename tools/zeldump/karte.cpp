@@ -44,7 +44,7 @@ static long recordlaenge(const abbild &a, int art, long adr)
 
 static void neu(abbild &a, int art, int nr, long adr, long len)
 {
-    a.e[a.anz++] = {art, nr, adr, len};
+    a.e[a.anz++] = {art, nr, adr, len, art == 'B' ? zel[a.zelnr].orient : 0};
 }
 
 static void sammle(abbild &a)
@@ -74,6 +74,26 @@ static void melde(abbild &a, FILE *err, const eintrag &e, const char *was)
     a.fehler++;
 }
 
+// A source may switch between models of vertical and horizontal layout:
+// a picture stored in the other layout is the one whose size closes the
+// gap to the next record exactly where its own would not.
+static void andereslayout(abbild &a, int i)
+{
+    eintrag &e = a.e[i];
+    long naechste = -1;
+    for (int j = i + 1; j < a.anz && naechste < 0; j++)
+        if (a.e[j].adr > e.adr)
+            naechste = a.e[j].adr;
+    if (naechste < 0)
+        naechste = a.groesse;
+    int anders = e.orient == 'V' ? 'H' : 'V';
+    long l = bildgroesse(anders, a.eep[e.adr], a.eep[e.adr + 1]);
+    if (e.adr + e.len != naechste && e.adr + l == naechste) {
+        e.len = l;
+        e.orient = anders;
+    }
+}
+
 void karte(abbild &a, FILE *err)
 {
     sammle(a);
@@ -99,13 +119,16 @@ void karte(abbild &a, FILE *err)
         if (e.adr + e.len > a.groesse) {
             melde(a, err, e, "reaches past the end of the image");
             e.len = 0;
-            continue;
         }
-        a.ende = std::max(a.ende, e.adr + e.len);
     }
     std::sort(a.e, a.e + a.anz, [](const eintrag &x, const eintrag &y) {
         return x.adr != y.adr ? x.adr < y.adr : x.art < y.art;
     });
+    for (int i = 0; i < a.anz; i++)
+        if (a.e[i].art == 'B' && a.e[i].len)
+            andereslayout(a, i);
+    for (int i = 0; i < a.anz; i++)
+        a.ende = std::max(a.ende, a.e[i].adr + a.e[i].len);
     const eintrag *vor = nullptr;
     for (int i = 0; i < a.anz; i++) {
         const eintrag &e = a.e[i];

@@ -74,7 +74,7 @@ std::string pfad(const char *dir, const std::string &name)
 int bildpng(const abbild &a, const eintrag &e, const char *dir, int s)
 {
     const unsigned char *p = a.eep + e.adr;
-    int w = p[0], h = p[1], o = zel[a.zelnr].orient;
+    int w = p[0], h = p[1], o = e.orient;
     leinwand l(w * s, h * s);
     zeichne(l, p + 2, o, w, h, (w + 7) / 8, 0, 0, s);
     return l.speichere(pfad(dir, "picture" + std::to_string(e.nr) + ".png"));

@@ -60,10 +60,12 @@ struct schreiber {
                   "larger than any picture file");
             return;
         }
-        int v = zel[a.zelnr].orient == 'V';
+        int v = e.orient == 'V';
         std::string name = "p" + std::to_string(e.nr) + (v ? ".blv" : ".blh");
         datei(name, a.eep + e.adr, e.len);
-        waehle(mitorient(zel[a.zelnr].orient));
+        // the layout a raw file is taken in follows the model, V or not
+        int z = (zel[modell].orient == 'V') == v ? modell : mitorient(e.orient);
+        waehle(z);
         text += "PICTURE " + std::to_string(e.nr) + " <" + name + ">\n";
     }
 

@@ -22,6 +22,7 @@ struct eintrag {
     int nr;             // font 1..16, picture 0..255, macro 0..255
     long adr;           // EEPROM address of its first byte
     long len;           // bytes, 0 when its size could not be read
+    int orient;         // pictures: layout 'V', 'H' or 'h' they were stored in; 0 otherwise
 };
 
 // The EEPROM as read, and what its tables lead to.
