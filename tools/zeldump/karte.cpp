@@ -82,13 +82,13 @@ static void andereslayout(abbild &a, int i)
     eintrag &e = a.e[i];
     long naechste = -1;
     for (int j = i + 1; j < a.anz && naechste < 0; j++)
-        if (a.e[j].adr > e.adr)
+        if (a.e[j].adr > e.adr && a.e[j].len)
             naechste = a.e[j].adr;
     if (naechste < 0)
         naechste = a.groesse;
     int anders = e.orient == 'V' ? 'H' : 'V';
     long l = bildgroesse(anders, a.eep[e.adr], a.eep[e.adr + 1]);
-    if (e.adr + e.len != naechste && e.adr + l == naechste) {
+    if (e.adr + e.len != naechste && e.adr + l == naechste && naechste <= a.groesse) {
         e.len = l;
         e.orient = anders;
     }
@@ -128,7 +128,8 @@ void karte(abbild &a, FILE *err)
         if (a.e[i].art == 'B' && a.e[i].len)
             andereslayout(a, i);
     for (int i = 0; i < a.anz; i++)
-        a.ende = std::max(a.ende, a.e[i].adr + a.e[i].len);
+        if (a.e[i].len)
+            a.ende = std::max(a.ende, a.e[i].adr + a.e[i].len);
     const eintrag *vor = nullptr;
     for (int i = 0; i < a.anz; i++) {
         const eintrag &e = a.e[i];
