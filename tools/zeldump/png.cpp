@@ -13,7 +13,7 @@
 #include <stb/stb_image_write.h>
 #pragma GCC diagnostic pop
 
-#include <sys/stat.h>
+#include <filesystem>
 
 namespace {
 
@@ -109,7 +109,8 @@ int fontpng(const abbild &a, const eintrag &e, const char *dir, int s)
 
 int pngbilder(const abbild &a, const char *dir, int scale, FILE *err)
 {
-    mkdir(dir, 0777);
+    std::error_code fehlercode;
+    std::filesystem::create_directories(dir, fehlercode);
     int fehler = 0;
     for (int i = 0; i < a.anz; i++) {
         const eintrag &e = a.e[i];

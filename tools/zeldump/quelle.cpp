@@ -6,7 +6,7 @@
 
 #include <cstring>
 #include <memory>
-#include <sys/stat.h>
+#include <filesystem>
 
 namespace {
 
@@ -179,7 +179,8 @@ struct schreiber {
 
 int quelle(const abbild &a, const char *dir, const char *name, FILE *err)
 {
-    mkdir(dir, 0777);
+    std::error_code fehlercode;
+    std::filesystem::create_directories(dir, fehlercode);
     schreiber s{a, dir, err, "", a.zelnr};
     s.text = "; rebuilds the image byte for byte: zelcomp -o " + std::string(name) + ".mac\n";
     s.text += std::string(zel[a.zelnr].name) + "\n";
