@@ -5,6 +5,7 @@
 #include "expr/expr.h"
 #include "macro/macro.h"
 #include "device/device.h"
+#include "driver/os.h"
 
 #include <cerrno>
 #include <climits>
@@ -34,10 +35,12 @@ void zelinit(zelctx &c)
     c.eepobjfile = 0;
     c.str[0] = c.outfile[0] = c.objfile[0] = 0;
     c.zeile[0] = 0;
+    c.zulang = 0;
     c.zptr = c.zeile;
     c.err[0] = 0;
     c.errors = 0;
     c.fperr = nullptr;
+    c.eingabeanz = 0;
     c.filelen = 0;
     c.con = stdout;
     c.conin = stdin;
@@ -131,9 +134,11 @@ static void kompiliere(zelctx &c)
     if (!openfile(c, c.str))
         return;
     while (c.filenr >= 0) {
-        if (readzeile(c))
+        if (readzeile(c)) {
+            int nr = c.filenr;
             dispatch(c);
-        else
+            zeilenrest(c, nr);
+        } else
             closeaktfile(c);
     }
     closemakro(c);
@@ -186,11 +191,8 @@ int zelrun(zelctx &c, int argc, char **argv)
         kompiliere(c);
     else
         fehler(c, "Filename is to long !");
-    if (c.errors == 0) {
-        if (c.eepobjfile)
-            writeobj(c);
-        writeeep(c);
-    }
+    if (c.errors == 0)
+        writeausgaben(c);
     if (c.errors)
         fehlerbilanz(c);
     else {
@@ -208,6 +210,7 @@ int zelrun(zelctx &c, int argc, char **argv)
 #ifndef ZELCOMP_NO_MAIN
 int main(int argc, char **argv)
 {
+    osinstall();
     zelctx c;
     zelinit(c);
     return zelrun(c, argc, argv);

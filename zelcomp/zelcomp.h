@@ -18,6 +18,7 @@ enum {
     ERRLEN = 80,
     NAMELEN = 256,
     MAXDATEI = 10,
+    MAXEINGABE = 1024,         // distinct input files whose identity a run keeps
     MAXKONST = 1024,
     KONSTNAME = 30,            // 29 characters and the terminating zero
     BEFLEN = 270,
@@ -60,10 +61,13 @@ struct zelctx {
     int filenr;
     FILE *fp;
     char zeile[ZEILEN];
+    int zulang;                // 1 when the line in zeile lost characters that count, else 0
     char *zptr;
     char err[ERRLEN];
     int errors;
     FILE *fperr;
+    osident eingabe[MAXEINGABE];   // every file read in this run, no two alike
+    int eingabeanz;                // used entries of eingabe, 0..MAXEINGABE
 
     // names and settings
     char str[NAMELEN];

@@ -173,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
         model_case{"QO417-2R", {128, 64, 'V'}, 4,
                    "\nconnecting QO417-2R8 on COM1: 128x64 dots, 64kB EEPROM, 115200 baud"},
         model_case{"ABCDEFGH", {240, 128, 'H'}, 3,
-                   "\nconnecting ZEL530-5 on COM1: 240x128 dots, 64kB EEPROM, 115200 baud"}));
+                   "\nconnecting ZEL530-5 on COM1: 240x128 dots, 64kB EEPROM, 115200 baud"}), casenames());
 
 TEST_F(Upload, PortThatCannotBeOpened)
 {
@@ -256,7 +256,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // a size field of 0 is the full 64 KB image
                       capacity_case{65536, 0, found(64) + PROGRAM + ready(65536, 0), true},
                       capacity_case{49152, 0, found(48) + needed(65536), false},
-                      capacity_case{0, 3632, found(0) + needed(3632), false}));
+                      capacity_case{0, 3632, found(0) + needed(3632), false}), casenames());
 
 TEST_F(Upload, WriteProtectedModuleGetsNothing)
 {
@@ -342,7 +342,7 @@ INSTANTIATE_TEST_SUITE_P(
         softbaud_case{"ZEL530-5", {240, 128, 'H'},
                       "\nconnecting ZEL530-5 on COM1: 240x128 dots, 64kB EEPROM, 115200 baud", false},
         softbaud_case{"QO417-2R", {128, 64, 'V'},
-                      "\nconnecting QO417-2R8 on COM1: 128x64 dots, 64kB EEPROM, 115200 baud", false}));
+                      "\nconnecting QO417-2R8 on COM1: 128x64 dots, 64kB EEPROM, 115200 baud", false}), casenames());
 
 TEST_F(Upload, PowerOnRateNotReadBackStillUploads)
 {
@@ -433,7 +433,10 @@ TEST_P(RealImage, EepromEqualsTheObjectFile)
     EXPECT_TRUE(sm.cmd.empty());    // the trailer left no command half-read
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, RealImage, ::testing::Values(0, 1000, (int)DATASIZE));
+INSTANTIATE_TEST_SUITE_P(Sizes, RealImage, ::testing::Values(0, 1000, (int)DATASIZE),
+                         [](const ::testing::TestParamInfo<int> &i) {
+                             return std::to_string(i.param) + "_bytes";
+                         });
 
 // main's two ways into the upload
 static int run(testctx &u, std::vector<std::string> args)
