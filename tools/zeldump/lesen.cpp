@@ -11,21 +11,23 @@
 
 enum { EEPMAX = 1 << 20 };     // far more than the largest upload file
 
-// The whole file, at most max bytes; -1 when it cannot be read, -2 when larger.
+// The whole file, at most max bytes; -1 when it cannot be read, -2 when
+// larger. A pipe is read to its end.
 static long lies(const char *name, std::vector<unsigned char> &buf, long max)
 {
-    long n;
-    FILE *f = bytedatei(name, &n);
+    FILE *f = fopen(name, "rb");
     if (!f)
         return -1;
-    if (n > max) {
+    long n;
+    osart art = osartvon(f, &n);
+    if (art != OSDATEI && art != OSFIFO) {
         fclose(f);
-        return -2;
+        return -1;
     }
-    buf.resize(n + 1);
-    n = (long)fread(buf.data(), 1, n, f);
+    buf.assign(max + 2, 0);
+    n = (long)fread(buf.data(), 1, max + 1, f);
     fclose(f);
-    return n;
+    return n > max ? -2 : n;
 }
 
 static void leer(abbild &a)

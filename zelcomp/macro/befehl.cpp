@@ -278,7 +278,7 @@ int befehlinfo(int i, int zelnr, befinfo &b)
     const befdef &d = befehle[i];
     b.name = d.name;
     b.min = d.min;
-    b.max = d.max >= DM ? d.max - DM + zel[zelnr].datamax : d.max;
+    b.max = d.bis == PLUSDM ? d.max + zel[zelnr].datamax : d.max;
     b.zel = d.zel;
     b.text = d.art == TEXT;
     b.art = d.art == DATEN ? 'S' : d.art == IWORT ? 'I' : d.art == BILD ? 'U' : 0;
