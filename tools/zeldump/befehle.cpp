@@ -127,6 +127,9 @@ struct leser {
     int grenze;                // longest line
     std::vector<kandidat> k;   // the ways found at the current place
 
+    // A command ends at the end of the macro or where the next one begins.
+    bool passt(long ende) const { return ende == len || (ende < len && m[ende] == 27); }
+
     void neu(long l, std::string t, unsigned z, int bild = 0, int datei = 0)
     {
         if (z && !t.empty()) {
@@ -152,7 +155,7 @@ struct leser {
     {
         int cnt = m[p + 2];
         long n = cnt ? cnt : 256;
-        if (p + 3 + n > len)
+        if (!passt(p + 3 + n))
             return;
         if (cnt)
             neu(3 + n, zeile(k0, m + p + 3, n, 0, grenze), d.zel);
@@ -165,7 +168,7 @@ struct leser {
         if (p + 5 > len)
             return;
         long n = m[p + 4] + 1L;
-        if (p + 4 + n > len)
+        if (!passt(p + 4 + n))
             return;
         std::vector<unsigned char> v(m + p + 5, m + p + 4 + n);
         v.insert(v.begin(), m[p + 3]);
@@ -178,12 +181,12 @@ struct leser {
             return;
         int w = m[p + 5], h = m[p + 6];
         long dn = (w + 7) / 8 * (long)h;
-        if (dn >= 1 && p + 7 + dn <= len)
+        if (dn >= 1 && passt(p + 7 + dn))
             neu(7 + dn, zeile(k0, m + p + 3, 4 + dn, 4 + dn, grenze), d.zel);
         std::string pos = k0 + " " + std::to_string(m[p + 3]) + "," + std::to_string(m[p + 4]);
         for (int v = 0; v < 2; v++) {
             long l = 5 + bildgroesse(v ? 'V' : 'H', w, h);
-            if (p + l <= len && l - 5 <= BILDDATEI)
+            if (passt(p + l) && l - 5 <= BILDDATEI)
                 neu(l, pos + " <" + dateiname(p, v ? "blv" : "blh") + ">",
                     d.zel & orientiert(v), 1);
         }
@@ -201,7 +204,7 @@ struct leser {
         if (grenzen > 256)
             grenzen = 256;
         for (long n = d.min; n <= grenzen && p + h + n + d.text <= len; n++) {
-            if (d.text && m[p + h + n] != 0)
+            if ((d.text && m[p + h + n] != 0) || !passt(p + h + n + d.text))
                 continue;
             unsigned z = modelle(i, n);
             if (z)

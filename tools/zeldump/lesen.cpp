@@ -24,9 +24,14 @@ static long lies(const char *name, std::vector<unsigned char> &buf, long max)
         fclose(f);
         return -1;
     }
-    buf.assign(max + 2, 0);
-    n = (long)fread(buf.data(), 1, max + 1, f);
+    buf.clear();
+    unsigned char stueck[4096];
+    size_t k;
+    while ((long)buf.size() <= max && (k = fread(stueck, 1, sizeof stueck, f)) > 0)
+        buf.insert(buf.end(), stueck, stueck + k);
     fclose(f);
+    n = (long)buf.size();
+    buf.push_back(0);                  // a valid pointer for an empty file
     return n > max ? -2 : n;
 }
 
