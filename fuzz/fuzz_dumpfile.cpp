@@ -5,20 +5,8 @@
 #include "zeldump.h"
 
 #include <cstdio>
-#include <dirent.h>
 #include <string>
 #include <unistd.h>
-
-static void raeumeauf(const char *dir)
-{
-    DIR *d = opendir(dir);
-    while (dirent *e = d ? readdir(d) : nullptr)
-        if (e->d_name[0] != '.')
-            unlink((std::string(dir) + "/" + e->d_name).c_str());
-    if (d)
-        closedir(d);
-    rmdir(dir);
-}
 
 // Drawing is the same code for every record and slow under the
 // sanitizers; one input in eight, chosen by its size, draws its pictures.
@@ -36,7 +24,7 @@ static void alles(abbild &a, FILE *nul, int zeichnen)
     if (zeichnen)
         pngbilder(a, "q", 1, nul);
     PRUEFE(schreibeeep(a, "q/x.EEP", nul));
-    raeumeauf("q");
+    fuzzrmdir("q");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -10,27 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <string>
 #include <unistd.h>
-
-static const char SEP[] = "\n@FILE\n";
-enum { TEILE = 8 };
-
-static int zulaessig(const uint8_t *p, size_t n)
-{
-    int k = 0;
-    for (size_t i = 0; i < n; i++) {
-        if (p[i] == '<')
-            for (size_t j = i + 1; j < n && p[j] > 32 && p[j] != '>'; j++)
-                if (p[j] == '/')
-                    return 0;
-        if (i + 4 <= n && (p[i] | 0x20) == 'i' && (p[i + 1] | 0x20) == 'n' &&
-            (p[i + 2] | 0x20) == 'c' && (p[i + 3] | 0x20) == 'l')
-            k++;
-    }
-    return k <= 12;
-}
 
 static std::string inhalt(const char *name)
 {
@@ -57,17 +38,6 @@ static std::string kompiliere(const char *name)
     return zelrun(c, 3, argv) == 0 ? c.outfile : "";
 }
 
-static void raeumeauf(const char *dir)
-{
-    DIR *d = opendir(dir);
-    while (dirent *e = d ? readdir(d) : nullptr)
-        if (e->d_name[0] != '.')
-            unlink((std::string(dir) + "/" + e->d_name).c_str());
-    if (d)
-        closedir(d);
-    rmdir(dir);
-}
-
 // What the inputs came to, printed when the run ends.
 static long kompiliert, rund, jenseits;
 
@@ -79,24 +49,11 @@ static void bilanz(void)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (!zulaessig(data, size))
-        return -1;
     static int einmal = atexit(bilanz);
     (void)einmal;
-    fuzzdir();
-    raeumeauf("rt");
-    const uint8_t *p = data, *ende = data + size;
-    for (int i = 0; i < TEILE; i++) {
-        const uint8_t *sep = i < TEILE - 1 ? (const uint8_t *)memmem(p, ende - p, SEP, sizeof SEP - 1) : nullptr;
-        const uint8_t *teilende = sep ? sep : ende;
-        char name[8] = "m.mac";
-        if (i)
-            snprintf(name, sizeof name, "f%d", i);
-        putfile(name, p, teilende - p);
-        if (!sep)
-            break;
-        p = sep + sizeof SEP - 1;
-    }
+    if (!fuzzquellen(data, size))
+        return -1;
+    fuzzrmdir("rt");
     std::string eepname = kompiliere("m.mac");
     if (eepname.empty())
         return 0;
@@ -118,6 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     PRUEFE(inhalt("m.EEO") == eeo);
     PRUEFE(chdir("..") == 0);
     rund++;
-    raeumeauf("rt");
+    fuzzrmdir("rt");
     return 0;
 }

@@ -143,7 +143,7 @@ struct leser {
         }
     }
 
-    char name[16];
+    char name[16];             // the last side file name made
     const char *dateiname(long p, const char *ext)
     {
         snprintf(name, sizeof name, "%s%04lx.%s", ext[0] == 'b' && ext[1] == 'i' ? "d" : "u",
@@ -151,7 +151,7 @@ struct leser {
         return name;
     }
 
-    void daten(int i, const befinfo &d, long p, const std::string &k0)
+    void daten(const befinfo &d, long p, const std::string &k0)
     {
         int cnt = m[p + 2];
         long n = cnt ? cnt : 256;
@@ -160,7 +160,6 @@ struct leser {
         if (cnt)
             neu(3 + n, zeile(k0, m + p + 3, n, 0, grenze), d.zel);
         neu(3 + n, k0 + " <" + dateiname(p, "bin") + ">", d.zel, 0, 1);
-        (void)i;
     }
 
     void iw(int i, long p, const std::string &k0)
@@ -233,7 +232,7 @@ struct leser {
             }
             std::string k0 = kopf(b1, b2);
             if (d.art == 'S')
-                daten(i, d, p, k0);
+                daten(d, p, k0);
             else if (d.art == 'I')
                 iw(i, p, k0);
             else if (d.art == 'U')
