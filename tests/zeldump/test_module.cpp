@@ -17,8 +17,11 @@ TEST_P(ReadBack, BackupEqualsTheModuleAndTheUpload)
     std::string n = macrosource(d.path, 3);
     // the 32 KB module listens at 9600 and is read at 115200 after the switch
     std::string rate = kb == 32 ? "9600" : "115200";
-    zelsimproc s(d, {"-s", std::to_string(kb), "-b", rate});
+    zelsimproc s(d, {"-s", std::to_string(kb), "-b", rate, "-v"});
     ASSERT_EQ(runprog(d.path, ZELCOMP_BIN, {"-o", "-c1", n + ".mac"}, "", {s.env()}).status, 0);
+    // Opening the port drops what the line still holds: the module must
+    // have taken the whole upload first.
+    ASSERT_TRUE(s.waitlog("end of upload")) << s.log;
     std::vector<std::string> args = {"-c1", "-w", "back.EEO"};
     if (kb == 32)
         args.push_back("-b115200");

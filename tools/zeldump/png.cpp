@@ -10,7 +10,7 @@
 #pragma GCC diagnostic ignored "-Wsign-compare"
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBIW_STATIC
-#include <stb/stb_image_write.h>
+#include "stb_image_write.h"
 #pragma GCC diagnostic pop
 
 #include <filesystem>
