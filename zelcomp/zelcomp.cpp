@@ -6,12 +6,14 @@
 #include "macro/macro.h"
 #include "device/device.h"
 #include "driver/os.h"
+#include "serial/seriowin.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <unistd.h>
 
 static const char banner[] =
     "zelcomp 1.0 - macro compiler and uploader for ZEL graphic LCD modules\n"
@@ -28,6 +30,10 @@ void zelinit(zelctx &c)
     c.aktbeflen = 0;
     c.eepadrmax = 0;
     c.orgbaud = -1;
+    c.verify = 0;
+    c.eepdateilen = 0;
+    c.aktbaud = 0;
+    c.offen = 0;
     c.zelnr = 3;
     c.com = 0;
     c.softbaud = -1;
@@ -61,6 +67,10 @@ static int kommandozeile(zelctx &c, int argc, char **argv)
     int ok = 1;
     for (int i = 1; i < argc; i++) {
         const char *a = argv[i];
+        if (strcmp(a, "--verify") == 0) {
+            c.verify = 1;
+            continue;
+        }
         if (a[0] != '-') {
             ok = strlen(a) < sizeof c.str;
             snprintf(c.str, sizeof c.str, "%s", ok ? a : "");
@@ -180,11 +190,8 @@ int zelrun(zelctx &c, int argc, char **argv)
     // A name that fits into str may still have no room for its extension.
     if (nameok && strlen(c.str) + 4 >= sizeof c.outfile)
         nameok = 0;
-    if (nameok && ausgabenamen(c)) {
-        if (c.com)
-            uploadeep(c);
-        return 0;
-    }
+    if (nameok && ausgabenamen(c))
+        return c.com && !uploadeep(c) ? 2 : 0;
     c.errors = 0;
     c.fperr = fopen("ERROR.OUT", "w");
     if (nameok)
@@ -195,21 +202,32 @@ int zelrun(zelctx &c, int argc, char **argv)
         writeausgaben(c);
     if (c.errors)
         fehlerbilanz(c);
-    else {
+    int hochgeladen = 1;
+    if (!c.errors) {
         uebersicht(c);
         if (c.com)
-            uploadeep(c);
+            hochgeladen = uploadeep(c);
     }
     if (c.fperr)
         fclose(c.fperr);
     c.fperr = nullptr;
     fflush(c.con);
-    return c.errors ? 1 : 0;
+    return c.errors ? 1 : hochgeladen ? 0 : 2;
 }
 
 #ifndef ZELCOMP_NO_MAIN
+// Runs inside the interrupt handler: puts the serial port back as it was
+// and, when an upload was under way, says that it did not finish.
+static void abgebrochen()
+{
+    static const char text[] = "\nError: upload interrupted !";
+    if (COMnotaus() && write(1, text, sizeof text - 1) < 0)
+        return;
+}
+
 int main(int argc, char **argv)
 {
+    oshook(abgebrochen);
     osinstall();
     zelctx c;
     zelinit(c);

@@ -83,7 +83,7 @@ static void eepzugriff(const std::vector<unsigned char> &b)
             sm.replies.push_back(sm.eeprom[a]);
         }
         if (b[7] == 'W' && a < sm.eepsize && !sm.writeprotected)
-            sm.eeprom[a] = b[8 + i];
+            sm.eeprom[a] = sm.badcell.count(a) ? sm.badcell[a] : b[8 + i];
     }
 }
 
@@ -99,6 +99,8 @@ static void ausfuehren(const std::vector<unsigned char> &b)
     }
     if (b[1] == '&' && b[2] == 'E')
         eepzugriff(b);
+    if (b[1] == '&' && b[2] == 'E' && b[7] == 'J')
+        sm.trailervt = sm.vt;
 }
 
 static void modul(int b)
@@ -172,6 +174,10 @@ int portrate(long baud)
 int portlesen(void)
 {
     portruf();
+    if (sm.latereply >= 0 && sm.trailervt >= 0 && sm.vt >= sm.trailervt + sm.lateafter) {
+        sm.replies.push_back(sm.latereply);
+        sm.latereply = -1;
+    }
     if (sm.replies.empty())
         return -1;
     int b = sm.replies.front();
@@ -204,5 +210,17 @@ int portschreiben(int c)
 long portrest(void)
 {
     portruf();
-    return 0;
+    if (sm.trailervt < 0 || sm.outq == 0)
+        return 0;
+    return sm.outqstuck ? sm.outq : sm.outq--;
+}
+
+const char *portgrund(void)
+{
+    return sm.opengrund.c_str();
+}
+
+void portnotaus(void)
+{
+    portzu(1);
 }

@@ -29,6 +29,12 @@ struct scriptmodul {
     std::map<long, int> streamreply;// after byte n of the upload file it sends this byte
     std::map<long, int> ctshold;    // before byte n (from 0) goes out, CTS is held so many ticks
     bool openfails = false;
+    std::string opengrund;          // what the port says about a failed open
+    int latereply = -1;             // sent this many ticks after the upload's trailer; -1 none
+    int lateafter = 0;
+    long outq = 0;                  // bytes the port still reports queued after the stream
+    bool outqstuck = false;         // ... and they never go out
+    std::map<long, int> badcell;    // EEPROM cells that store this byte whatever is written
     std::vector<unsigned char> eeprom = std::vector<unsigned char>(65536, 0xFF);
 
     // the port and what went over it
@@ -43,6 +49,7 @@ struct scriptmodul {
     std::vector<unsigned char> cmd;
     long streampos = -1;            // bytes of the upload file heard, -1 before its form feed
     size_t holdat = (size_t)-1;
+    int trailervt = -1;             // clock when the trailer was heard
     int holdend = 0;
 };
 

@@ -289,8 +289,10 @@ TEST(Dispatch, ModelBaudAndComLinesKeepTheMacroOpen)
                              "TOUCHMAKRO 4\n#DE\n");
     runresult r = runprog(d.path, ZELCOMP_BIN, {"-o", "src.mac"}, "",
                           {"ZEL_COM1=" + (d / "no-port")});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out.substr(r.out.size() - 27), "\nError: cannot open COM1: !");
+    EXPECT_EQ(r.status, 2);
+    std::string schluss = "\nError: cannot open COM1: !\n" + d / "no-port" + ": No such file or directory";
+    ASSERT_GE(r.out.size(), schluss.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - schluss.size()), schluss);
     std::string eeo = readfile(d / "src.EEO");
     EXPECT_EQ(eintrag(eeo, 3), bytes({0x30, 0x0E, 9, 0}));
     EXPECT_EQ(eintrag(eeo, 256 + 4), bytes({0x39, 0x0E, 3, 0}));
@@ -326,8 +328,9 @@ TEST(Dispatch, PortFromComLineAndCommandLine)
         args.push_back("src.mac");
         runresult r = runprog(d.path, ZELCOMP_BIN, args, "",
                               {std::string("ZEL_COM") + k.port + "=" + (d / "no-port")});
-        EXPECT_EQ(r.status, 0) << k.text;
+        EXPECT_EQ(r.status, 2) << k.text;
         EXPECT_EQ(r.out.substr(r.out.find("\n 3632 bytes used\n") + 18),
-                  std::string("\nError: cannot open COM") + k.port + ": !") << k.text;
+                  std::string("\nError: cannot open COM") + k.port + ": !\n" + d / "no-port" +
+                      ": No such file or directory") << k.text;
     }
 }

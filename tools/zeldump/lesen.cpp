@@ -88,10 +88,12 @@ int ladeeep(abbild &a, const char *name, FILE *err)
 // The module goes on at the faster rate, as the upload switches it.
 static void neuerate(zelctx &c)
 {
-    unsigned char b[3] = {27, '+', (unsigned char)baudindex(c.newbaud)};
-    COMwrblk(b, 3);
+    c.str[0] = 27;
+    c.str[1] = '+';
+    c.str[2] = (char)baudindex(c.newbaud);
+    senden(c, 3);
     wartehs(2);
-    COMbaudrate(c.newbaud);
+    baudrate(c, c.newbaud);
 }
 
 // Every cell of the module, 64 bytes a command, a dot every 1024 bytes.
@@ -120,8 +122,13 @@ int ladezel(abbild &a, zelctx &c, FILE *con)
     a.zelnr = c.zelnr;
     if (!COMopen(c.com, 9600)) {
         fprintf(con, "\nError: cannot open COM%d: !", c.com);
+        if (*COMgrund())
+            fprintf(con, "\n%s", COMgrund());
+        fprintf(con, "\n");
         return 0;
     }
+    c.aktbaud = 9600;
+    c.offen = 0;
     fprintf(con, "\nconnecting %s on COM%d: ", zel[c.zelnr].name, c.com);
     fflush(con);
     int ok = 0;
@@ -136,6 +143,7 @@ int ladezel(abbild &a, zelctx &c, FILE *con)
         ok = allezellen(a, c, con);
     }
     COMclose();
+    c.aktbaud = 0;
     fprintf(con, "\n");
     fflush(con);
     return ok;

@@ -136,7 +136,7 @@ static void eepbyte(zelsim &s, int b)
         simlog(s, "cannot program address %ld", s.wradr);
         antwort(s, &fehler, 1);
     } else if (!s.wp && s.wradr < s.eepsize) {
-        s.eep[s.wradr] = (unsigned char)b;
+        s.eep[s.wradr] = (unsigned char)(s.wradr == s.badadr ? ~b : b);
     }
     s.wradr++;
     s.wrrest--;

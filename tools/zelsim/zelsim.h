@@ -13,6 +13,7 @@
 enum {
     SIMEEP = 65536,            // the largest EEPROM
     RXMAX = 32768,             // bytes taken off the line, not yet at the module
+    TXMAX = SIMEEP + 16,       // reply bytes not yet on the line (pacing); the longest read fits
     CMDMAX = 16,               // longest command header (ESC B R n + 7 is 11)
     TEXTMAX = 64,              // display text collected for the log
 };
@@ -33,11 +34,13 @@ struct zelsim {
     int baudset;               // 1 when the rate was given on the command line
     int wp;                    // write protected: writes are not stored
     long erradr;               // a write here is answered with 'E'; -1 for none
+    long badadr;               // a write here stores the complement of its byte, silently; -1 for none
     const char *dumpfile;
     const char *loadfile;
     const char *link;
     int exitafter;             // end after the upload trailer
-    int pace;                  // take bytes in at the wire speed
+    int pace;                  // take bytes in and send replies at the wire speed
+    int replypace;             // send replies at the wire speed (set by pace too)
     int verbose;               // log commands to stderr
 
     // the line
@@ -56,6 +59,11 @@ struct zelsim {
     long long tnext;           // wire time of the next byte, ns (pacing)
     long long tletzt;          // when the last byte arrived, ns
     int still;                 // the line has been idle since the last check
+
+    // replies on their way to the host while pacing, oldest at txkopf
+    unsigned char tx[TXMAX];
+    int txkopf, txanz;
+    long long txnext;          // wire time of the next reply byte, ns
 
     // command parser
     unsigned char cmd[CMDMAX];
@@ -78,6 +86,8 @@ void leitungzu(zelsim &s);
 int leitungsrate(zelsim &s, int hostempfang);
 int empfang(zelsim &s);
 void antwort(zelsim &s, const unsigned char *p, long n);
+void antwortaus(zelsim &s);    // the reply bytes whose wire time has come
+int sendezeit(const zelsim &s); // ms until the next reply byte is due, -1 for none
 void anhalten(zelsim &s, int halt);
 void freigeben(zelsim &s);
 

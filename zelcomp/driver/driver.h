@@ -47,13 +47,7 @@ void writeeep(zelctx &c);
 // or not at all.
 void writeausgaben(zelctx &c);
 
-// What an upload file holds.
-struct eepinhalt {
-    int zelnr;                      // model named in the header, index in zel[]; -1 when none matches
-    long groesse;                   // image size from the header, 3632..65536 (a size field of 0 means 65536)
-    long datenbytes;                // data bytes the blocks carry
-    unsigned char speicher[EEPSIZE];// what the blocks write; cells they do not write are 0xFF
-};
+// upload file
 // 1 when buf holds a complete, well-formed upload file (header, blocks covering 16..groesse-1
 // in order without gap or overlap, trailer ending the file), e filled; 0 otherwise.
 int eeppruefen(const unsigned char *buf, long len, eepinhalt &e);

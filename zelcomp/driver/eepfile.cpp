@@ -1,74 +1,79 @@
-// Reading an upload file back: its header, its write blocks and its
-// trailer, each checked byte for byte against what the writer produces.
+// Reading an upload file back: the header, the write blocks and the
+// trailer, checked so that a cut, padded or garbled file is refused before
+// any of it reaches a module.
 #include "driver.h"
 #include "../device/device.h"
 
 #include <cstring>
 #include <strings.h>
 
-enum { KOPF = 44, BLOCKKOPF = 12, ENDE = 11 };
+enum {
+    KOPF = 44,                 // header bytes
+    BLOCKKOPF = 12,            // command bytes in front of a block's data
+    SCHLUSS = 11,              // trailer bytes
+    ERSTEADR = 16,             // the first address the blocks write
+};
 
-static int modellvon(const unsigned char *name)
+static const unsigned char schluss[SCHLUSS] = {0x1B, 'X', 0x02, 0x1B, '&', 'E', 0, 0, 0, 0, 'J'};
+static const unsigned char blockanfang[3] = {0x1B, 'B', '1'};
+static const unsigned char eepzugriff[3] = {0x1B, '&', 'E'};
+
+static int kopfmodell(const unsigned char *kopf)
 {
-    char text[9];
-    memcpy(text, name, 8);
-    text[8] = 0;
+    char name[9];
+    memcpy(name, kopf + 9, 8);
+    name[8] = 0;
     int nr = -1;
     for (int i = 0; i < ZELMODELS; i++)
-        if (strncasecmp(zel[i].name, text, 8) == 0)
+        if (strncasecmp(zel[i].name, name, 8) == 0)
             nr = i;
     return nr;
 }
 
-// The fixed bytes of the header; the geometry of frame and bar is display
-// text and is not checked.
-static int kopfpasst(const unsigned char *b)
+// The header as the upload reads it; 0 when it is none.
+static int kopfpruefen(const unsigned char *buf, long len, eepinhalt &e)
 {
-    static const unsigned char qc[] = {27, 'Q', 'C', '0', 27, 'O'};
-    static const unsigned char ro[] = {27, 'R', 'O'};
-    static const unsigned char br[] = {27, 'B', 'R', '1'};
-    return b[0] == 0x0C && strncasecmp((const char *)b + 1, "program", 7) == 0 &&
-           memcmp(b + 17, qc, sizeof qc) == 0 && memcmp(b + 25, ro, sizeof ro) == 0 &&
-           memcmp(b + 33, br, sizeof br) == 0;
+    if (len < KOPF || strncasecmp((const char *)buf + 1, "program", 7) != 0)
+        return 0;
+    e.zelnr = kopfmodell(buf);
+    long t = buf[23] | buf[24] << 8;
+    e.groesse = t ? t : (long)EEPSIZE;
+    return e.groesse >= SYSSIZE;
 }
 
-// One block at pos writing at adr; its data length, or 0 when it is none.
-static long block(const unsigned char *b, long len, long pos, long adr, long groesse)
+// The block at pos, which must write from adr on; returns its length with
+// the command bytes, or 0 when it is no block or writes elsewhere.
+static long block(const unsigned char *buf, long len, long pos, long adr, eepinhalt &e)
 {
     if (len - pos < BLOCKKOPF)
         return 0;
-    const unsigned char *k = b + pos;
-    if (k[0] != 27 || k[1] != 'B' || k[2] != '1' || k[4] != 27 || k[5] != '&' || k[6] != 'E' ||
-        k[11] != 'W')
+    const unsigned char *b = buf + pos;
+    if (memcmp(b, blockanfang, 3) != 0 || memcmp(b + 4, eepzugriff, 3) != 0 || b[11] != 'W')
         return 0;
-    long a = k[7] | k[8] << 8, n = k[9] | k[10] << 8;
-    if (a != adr || n < 1 || adr + n > groesse || n > len - pos - BLOCKKOPF)
+    long a = b[7] | b[8] << 8;
+    long n = b[9] | b[10] << 8;
+    if (a != adr || n == 0 || n > e.groesse - adr || n > len - pos - BLOCKKOPF)
         return 0;
-    return n;
+    memcpy(e.speicher + adr, b + BLOCKKOPF, n);
+    e.datenbytes += n;
+    return BLOCKKOPF + n;
 }
 
 int eeppruefen(const unsigned char *buf, long len, eepinhalt &e)
 {
-    static const unsigned char ende[ENDE] = {27, 'X', 2, 27, '&', 'E', 0, 0, 0, 0, 'J'};
-    if (!buf || len < KOPF + ENDE || !kopfpasst(buf))
-        return 0;
-    e.zelnr = modellvon(buf + 9);
-    e.groesse = buf[23] | buf[24] << 8;
-    if (e.groesse == 0)
-        e.groesse = EEPSIZE;
-    if (e.groesse < SYSSIZE)
-        return 0;
     memset(e.speicher, 0xFF, sizeof e.speicher);
     e.datenbytes = 0;
-    long pos = KOPF, adr = 16;
-    while (adr < e.groesse) {
-        long n = block(buf, len, pos, adr, e.groesse);
-        if (!n)
+    e.zelnr = -1;
+    e.groesse = 0;
+    if (!buf || !kopfpruefen(buf, len, e))
+        return 0;
+    long pos = KOPF;
+    for (long adr = ERSTEADR; adr < e.groesse;) {
+        long n = block(buf, len, pos, adr, e);
+        if (n == 0)
             return 0;
-        memcpy(e.speicher + adr, buf + pos + BLOCKKOPF, n);
-        pos += BLOCKKOPF + n;
-        adr += n;
-        e.datenbytes += n;
+        pos += n;
+        adr += n - BLOCKKOPF;
     }
-    return len - pos == ENDE && memcmp(buf + pos, ende, ENDE) == 0;
+    return len - pos == SCHLUSS && memcmp(buf + pos, schluss, SCHLUSS) == 0;
 }
