@@ -4,6 +4,7 @@
 #include "zeldump.h"
 #include "macro/macro.h"
 #include "device/device.h"
+#include "device/wire.h"
 
 #include <cstring>
 
@@ -128,7 +129,7 @@ struct leser {
     std::vector<kandidat> k;   // the ways found at the current place
 
     // A command ends at the end of the macro or where the next one begins.
-    bool passt(long ende) const { return ende == len || (ende < len && m[ende] == 27); }
+    bool passt(long ende) const { return ende == len || (ende < len && m[ende] == ESC); }
 
     void neu(long l, std::string t, unsigned z, int bild = 0, int datei = 0)
     {
@@ -215,7 +216,7 @@ struct leser {
     void an(long p)
     {
         k.clear();
-        if (m[p] != 27 || p + 2 > len)
+        if (m[p] != ESC || p + 2 > len)
             return;
         int b1 = m[p + 1];
         befinfo d;

@@ -85,17 +85,6 @@ int ladeeep(abbild &a, const char *name, FILE *err)
     return 1;
 }
 
-// The module goes on at the faster rate, as the upload switches it.
-static void neuerate(zelctx &c)
-{
-    c.str[0] = 27;
-    c.str[1] = '+';
-    c.str[2] = (char)baudindex(c.newbaud);
-    senden(c, 3);
-    wartehs(2);
-    baudrate(c, c.newbaud);
-}
-
 // Every cell of the module, 64 bytes a command, a dot every 1024 bytes.
 static int allezellen(abbild &a, zelctx &c, FILE *con)
 {
@@ -138,8 +127,9 @@ int ladezel(abbild &a, zelctx &c, FILE *con)
     else if (c.eepadrmax < SYSSIZE - 1)
         fprintf(con, "\nError: the module has no EEPROM to read !");
     else {
+        // the module goes on at the faster rate, as the upload switches it
         if (baudindex(c.newbaud) >= 0)
-            neuerate(c);
+            baudwechsel(c, c.newbaud);
         ok = allezellen(a, c, con);
     }
     COMclose();

@@ -35,6 +35,7 @@ int senden(zelctx &c, int n);              // the first n bytes of str; 1 when a
 int antwort(zelctx &c, int t);             // one reply byte within t ticks and the wire time, or -1
 int drahtzeit(const zelctx &c, long n);    // ticks n bytes take on the wire, rounded up
 void baudrate(zelctx &c, long rate);
+void baudwechsel(zelctx &c, long rate);    // module and port to rate, one of zelbaud[]
 
 // 1 when everything asked for succeeded, 0 on any failure (reported on the console).
 int uploadeep(zelctx &c);

@@ -1,9 +1,8 @@
 // Finding the module on the line: its rate and model, the size of its
 // EEPROM and whether that can be written.
 #include "device.h"
+#include "wire.h"
 #include "../serial/seriowin.h"
-
-enum { ESC = 0x1B };
 
 static void leeren(void)
 {
@@ -41,21 +40,28 @@ void baudrate(zelctx &c, long rate)
     c.offen = 0;
 }
 
-// The EEPROM access command for len bytes at adr; op is 'R' or 'W'.
-// Returns its length without data bytes.
-static int eepbefehl(zelctx &c, int adr, int len, int op)
+// The module changes over after the baud command; it gets 2 ticks before
+// the port follows.
+void baudwechsel(zelctx &c, long rate)
 {
-    const char b[8] = {ESC, '&', 'E', (char)(adr & 0xFF), (char)(adr >> 8 & 0xFF),
-                       (char)(len & 0xFF), (char)(len >> 8 & 0xFF), (char)op};
-    for (int i = 0; i < 8; i++)
-        c.str[i] = b[i];
-    return 8;
+    c.str[0] = ESC;
+    c.str[1] = BAUDBEF;
+    c.str[2] = (char)baudindex(rate);
+    senden(c, 3);
+    wartehs(2);
+    baudrate(c, rate);
+}
+
+// The EEPROM access command for len bytes at adr, built in str.
+static int eepstr(zelctx &c, int adr, int len, int op)
+{
+    return eepbefehl((unsigned char *)c.str, adr, len, op);
 }
 
 // One byte of EEPROM, or -1 when the module does not answer.
 int eeplesen(zelctx &c, int adr)
 {
-    senden(c, eepbefehl(c, adr, 1, 'R'));
+    senden(c, eepstr(c, adr, 1, LESEOP));
     return antwort(c, 5);
 }
 
@@ -64,7 +70,7 @@ int eepblockn(zelctx &c, int adr, int n, unsigned char *out)
 {
     if (n < 1 || n > 64 || adr < 0 || adr % 64 + n > 64 || adr + n > EEPSIZE)
         return 0;
-    if (!senden(c, eepbefehl(c, adr, n, 'R')))
+    if (!senden(c, eepstr(c, adr, n, LESEOP)))
         return 0;
     for (int i = 0; i < n; i++) {
         int b = antwort(c, i ? 2 : 5);
@@ -82,7 +88,7 @@ int eepblock(zelctx &c, int adr, int n, unsigned char *out)
 
 void eepschreiben(zelctx &c, int adr, int wert)
 {
-    int n = eepbefehl(c, adr, 1, 'W');
+    int n = eepstr(c, adr, 1, SCHREIBOP);
     c.str[n] = (char)wert;
     senden(c, n + 1);
 }
@@ -93,7 +99,7 @@ void eepschreiben(zelctx &c, int adr, int wert)
 static int identify(zelctx &c, int r[3])
 {
     c.str[0] = ESC;
-    c.str[1] = '?';
+    c.str[1] = IDENTBEF;
     if (!senden(c, 2))
         return -1;
     r[0] = antwort(c, 5);

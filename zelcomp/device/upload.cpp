@@ -3,12 +3,13 @@
 // end of the stream watched for a late error reply, and on request the
 // programmed range read back.
 #include "device.h"
+#include "wire.h"
 #include "../driver/driver.h"
 #include "../serial/seriowin.h"
 
 #include <cstring>
 
-enum { SCHLUSS = 11, LESEBLOCK = 64 };
+enum { LESEBLOCK = 64 };
 
 // Reads the whole file into eepdatei and checks it; 0 when it is missing,
 // too large or no complete upload file. The model it names is selected.
@@ -33,14 +34,8 @@ static int dateiladen(zelctx &c)
 
 static void neuebaud(zelctx &c)
 {
-    int k = baudindex(c.newbaud);
     fprintf(c.con, "\nprogram file <%s> with %ld baud", c.outfile, c.newbaud);
-    c.str[0] = 0x1B;
-    c.str[1] = '+';
-    c.str[2] = (char)k;
-    senden(c, 3);
-    wartehs(2);
-    baudrate(c, c.newbaud);
+    baudwechsel(c, c.newbaud);
 }
 
 // The rate models 0 and 1 start with, kept in EEPROM address 1; 0 when it
@@ -72,7 +67,7 @@ static int strom(zelctx &c)
             return 0;
         }
         pos++;
-        if (COMread(0) == 'E')
+        if (COMread(0) == EEPFEHLER)
             return fehlerantwort(c, pos);
     }
     return 1;
@@ -81,13 +76,13 @@ static int strom(zelctx &c)
 // Bytes of the file's last block, its command and the trailer included.
 static long letzterblock(const zelctx &c)
 {
-    long pos = 44, n = 0;
-    while (pos < c.eepdateilen - SCHLUSS) {
+    long pos = EEPKOPF, n = 0;
+    while (pos < c.eepdateilen - SCHLUSSLEN) {
         const unsigned char *b = c.eepdatei + pos;
-        n = 12 + (b[9] | b[10] << 8);
+        n = BLOCKKOPF + (b[9] | b[10] << 8);
         pos += n;
     }
-    return n + SCHLUSS;
+    return n + SCHLUSSLEN;
 }
 
 // After the last byte the port's queue drains, no byte of it standing
@@ -101,7 +96,7 @@ static int streamende(zelctx &c)
     int still = 0, rest;
     long vorher = -1;
     while ((rest = COMoutq()) > 0) {
-        if (COMread(1) == 'E')
+        if (COMread(1) == EEPFEHLER)
             return fehlerantwort(c, c.eepdateilen);
         still = rest == vorher ? still + 1 : 0;
         vorher = rest;
@@ -111,7 +106,7 @@ static int streamende(zelctx &c)
         }
     }
     for (int fenster = 2 + 5 + drahtzeit(c, letzterblock(c)); fenster > 0; fenster--)
-        if (COMread(1) == 'E')
+        if (COMread(1) == EEPFEHLER)
             return fehlerantwort(c, c.eepdateilen);
     return 1;
 }
@@ -122,7 +117,7 @@ static int pruefen(zelctx &c)
 {
     const eepinhalt &e = c.eepin;
     unsigned char b[LESEBLOCK];
-    for (long adr = 16; adr < e.groesse;) {
+    for (long adr = ERSTEADR; adr < e.groesse;) {
         int n = LESEBLOCK - (int)(adr % LESEBLOCK);
         if (n > e.groesse - adr)
             n = (int)(e.groesse - adr);

@@ -57,7 +57,14 @@ void writeeep(zelctx &c);
 // or not at all.
 void writeausgaben(zelctx &c);
 
-// upload file
+// upload file: a header, blocks of a command and their data, a trailer
+enum {
+    EEPKOPF = 44,              // header bytes
+    BLOCKKOPF = 12,            // command bytes in front of a block's data
+    SCHLUSSLEN = 11,           // trailer bytes
+    ERSTEADR = 16,             // the first EEPROM address the blocks write
+};
+extern const unsigned char eepschluss[SCHLUSSLEN]; // the trailer, the same in every file
 // 1 when buf holds a complete, well-formed upload file (header, blocks covering 16..groesse-1
 // in order without gap or overlap, trailer ending the file), e filled; 0 otherwise.
 int eeppruefen(const unsigned char *buf, long len, eepinhalt &e);

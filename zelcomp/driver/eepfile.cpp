@@ -3,20 +3,15 @@
 // any of it reaches a module.
 #include "driver.h"
 #include "../device/device.h"
+#include "../device/wire.h"
 
 #include <cstring>
 #include <strings.h>
 
-enum {
-    KOPF = 44,                 // header bytes
-    BLOCKKOPF = 12,            // command bytes in front of a block's data
-    SCHLUSS = 11,              // trailer bytes
-    ERSTEADR = 16,             // the first address the blocks write
-};
-
-static const unsigned char schluss[SCHLUSS] = {0x1B, 'X', 0x02, 0x1B, '&', 'E', 0, 0, 0, 0, 'J'};
-static const unsigned char blockanfang[3] = {0x1B, 'B', '1'};
-static const unsigned char eepzugriff[3] = {0x1B, '&', 'E'};
+// The fixed bytes of a block's command: bar graph 1 to the block's counter,
+// then the EEPROM access
+static const unsigned char balken[3] = {ESC, BALKENBEF, '1'};
+static const unsigned char zugriff[3] = {ESC, EEPBEF, EEPBEF2};
 
 static int kopfmodell(const unsigned char *kopf)
 {
@@ -33,7 +28,7 @@ static int kopfmodell(const unsigned char *kopf)
 // The header as the upload reads it; 0 when it is none.
 static int kopfpruefen(const unsigned char *buf, long len, eepinhalt &e)
 {
-    if (len < KOPF || strncasecmp((const char *)buf + 1, "program", 7) != 0)
+    if (len < EEPKOPF || strncasecmp((const char *)buf + 1, "program", 7) != 0)
         return 0;
     e.zelnr = kopfmodell(buf);
     long t = buf[23] | buf[24] << 8;
@@ -48,7 +43,7 @@ static long block(const unsigned char *buf, long len, long pos, long adr, eepinh
     if (len - pos < BLOCKKOPF)
         return 0;
     const unsigned char *b = buf + pos;
-    if (memcmp(b, blockanfang, 3) != 0 || memcmp(b + 4, eepzugriff, 3) != 0 || b[11] != 'W')
+    if (memcmp(b, balken, 3) != 0 || memcmp(b + 4, zugriff, 3) != 0 || b[11] != SCHREIBOP)
         return 0;
     long a = b[7] | b[8] << 8;
     long n = b[9] | b[10] << 8;
@@ -67,7 +62,7 @@ int eeppruefen(const unsigned char *buf, long len, eepinhalt &e)
     e.groesse = 0;
     if (!buf || !kopfpruefen(buf, len, e))
         return 0;
-    long pos = KOPF;
+    long pos = EEPKOPF;
     for (long adr = ERSTEADR; adr < e.groesse;) {
         long n = block(buf, len, pos, adr, e);
         if (n == 0)
@@ -75,5 +70,5 @@ int eeppruefen(const unsigned char *buf, long len, eepinhalt &e)
         pos += n;
         adr += n - BLOCKKOPF;
     }
-    return len - pos == SCHLUSS && memcmp(buf + pos, schluss, SCHLUSS) == 0;
+    return len - pos == SCHLUSSLEN && memcmp(buf + pos, eepschluss, SCHLUSSLEN) == 0;
 }

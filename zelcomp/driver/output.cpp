@@ -7,8 +7,12 @@
 #include "driver.h"
 #include "os.h"
 #include "../device/device.h"
+#include "../device/wire.h"
 
 #include <cstring>
+
+const unsigned char eepschluss[SCHLUSSLEN] = {ESC, SCHLUSSBEF, 2,
+                                              ESC, EEPBEF, EEPBEF2, 0, 0, 0, 0, ENDEOP};
 
 struct ausgabe {
     const char *name;          // the target's name
@@ -108,10 +112,8 @@ static void fwr(zelctx &c, ausgabe &a, const unsigned char *p, int n)
         int l = c.wrblksize - c.wradr % 64;
         if (l > n)
             l = n;
-        unsigned char blk[12] = {27, 'B', '1', (unsigned char)(c.wraktblk & 0xFF),
-                                 27, '&', 'E',
-                                 (unsigned char)(c.wradr & 0xFF), (unsigned char)(c.wradr >> 8),
-                                 (unsigned char)(l & 0xFF), (unsigned char)(l >> 8), 'W'};
+        unsigned char blk[BLOCKKOPF] = {ESC, BALKENBEF, '1', (unsigned char)(c.wraktblk & 0xFF)};
+        eepbefehl(blk + 4, c.wradr, l, SCHREIBOP);
         c.wraktblk++;
         schreibe(a, blk, sizeof blk);
         schreibe(a, p, l);
@@ -124,16 +126,16 @@ static void fwr(zelctx &c, ausgabe &a, const unsigned char *p, int n)
 static void eepkopf(zelctx &c, ausgabe &a, int t)
 {
     const zelmodel &m = zel[c.zelnr];
-    unsigned char k[44];
-    k[0] = 0x0C;
+    unsigned char k[EEPKOPF];
+    k[0] = FORMFEED;
     memcpy(k + 1, "program ", 8);
     memset(k + 9, 0, 8);
     memcpy(k + 9, m.name, strnlen(m.name, 8));
     const unsigned char rest[] = {
-        27, 'Q', 'C', '0',
-        27, 'O', (unsigned char)(t & 0xFF), (unsigned char)((t >> 8) & 0xFF),
-        27, 'R', 'O', 0, 18, (unsigned char)(m.xdots - 1), 31, 0,
-        27, 'B', 'R', '1', 1, 19, (unsigned char)(m.xdots - 2), 30, 0,
+        ESC, 'Q', 'C', '0',
+        ESC, 'O', (unsigned char)(t & 0xFF), (unsigned char)((t >> 8) & 0xFF),
+        ESC, 'R', 'O', 0, 18, (unsigned char)(m.xdots - 1), 31, 0,
+        ESC, BALKENBEF, 'R', '1', 1, 19, (unsigned char)(m.xdots - 2), 30, 0,
         (unsigned char)(t / c.wrblksize + 2), 3};
     memcpy(k + 17, rest, sizeof rest);
     schreibe(a, k, sizeof k);
@@ -148,14 +150,13 @@ static void eepdatei(zelctx &c, ausgabe &a)
         while (t / c.wrblksize > 80)
             c.wrblksize += 64;
         eepkopf(c, a, t);
-        c.wradr = 16;
+        c.wradr = ERSTEADR;
         c.wraktblk = 0;
         fwr(c, a, c.font, sizeof c.font);
         fwr(c, a, c.bild, sizeof c.bild);
         fwr(c, a, c.makro, sizeof c.makro);
         fwr(c, a, c.eeprom, c.adresse);
-        const unsigned char ende[11] = {27, 'X', 2, 27, '&', 'E', 0, 0, 0, 0, 'J'};
-        schreibe(a, ende, sizeof ende);
+        schreibe(a, eepschluss, sizeof eepschluss);
     }
     schliesse(c, a);
 }

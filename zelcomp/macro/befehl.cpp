@@ -5,6 +5,7 @@
 #include "../expr/expr.h"
 #include "../picture/picture.h"
 #include "../device/device.h"
+#include "../device/wire.h"
 
 // How a command deviates from "ESC, letters, one byte per value".
 enum befart {
@@ -170,7 +171,7 @@ static int falschanz(zelctx &c)
 static const befdef *buchstaben(zelctx &c)
 {
     c.aktbeflen = 0;
-    befbyte(c, 27);
+    befbyte(c, ESC);
     nxtzeichen(c, 0);
     int b1 = gross((unsigned char)*c.zptr);
     if (!b1)
