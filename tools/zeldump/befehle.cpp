@@ -3,6 +3,7 @@
 // the whole macro so that each line compiles to exactly its bytes.
 #include "zeldump.h"
 #include "macro/macro.h"
+#include "expr/expr.h"
 #include "device/device.h"
 #include "device/wire.h"
 
@@ -17,11 +18,6 @@ struct kandidat {
     int datei = 0;         // its values go into a data file
     unsigned zel = 0;      // models that accept it
 };
-
-int gross(int ch)
-{
-    return ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch;
-}
 
 // Characters a string may carry: readable ones, or in the compact form
 // everything but what ends a line.

@@ -31,10 +31,10 @@ int eepblockn(zelctx &c, int adr, int n, unsigned char *out); // bytes that arri
 
 // The line as the handshake sees it: the rate, bytes the module has not
 // read yet, and reply waits that allow for both.
-int senden(zelctx &c, int n);              // the first n bytes of str; 1 when all went out
-int antwort(zelctx &c, int t);             // one reply byte within t ticks and the wire time, or -1
+int strsenden(zelctx &c, int n);           // the first n bytes of str; 1 when all went out
+int antwortbyte(zelctx &c, int t);         // one reply byte within t ticks and the wire time, or -1
 int drahtzeit(const zelctx &c, long n);    // ticks n bytes take on the wire, rounded up
-void baudrate(zelctx &c, long rate);
+void baudrate(zelctx &c, long rate);       // the port to rate, bit/s
 void baudwechsel(zelctx &c, long rate);    // module and port to rate, one of zelbaud[]
 
 // 1 when everything asked for succeeded, 0 on any failure (reported on the console).

@@ -12,7 +12,7 @@ static void leeren(void)
 
 // Sends the first n bytes of str; they count as unread by the module until
 // it answers or a wait for it runs out.
-int senden(zelctx &c, int n)
+int strsenden(zelctx &c, int n)
 {
     c.offen += n;
     return COMwrblk((const unsigned char *)c.str, n);
@@ -26,7 +26,7 @@ int drahtzeit(const zelctx &c, long n)
 // One reply byte. The module gets t ticks, plus the time the wire takes
 // for what it has not read yet and for the byte itself, so that a slow
 // rate never looks like silence.
-int antwort(zelctx &c, int t)
+int antwortbyte(zelctx &c, int t)
 {
     int b = COMread(t + drahtzeit(c, c.offen + 1));
     c.offen = 0;
@@ -47,7 +47,7 @@ void baudwechsel(zelctx &c, long rate)
     c.str[0] = ESC;
     c.str[1] = BAUDBEF;
     c.str[2] = (char)baudindex(rate);
-    senden(c, 3);
+    strsenden(c, 3);
     wartehs(2);
     baudrate(c, rate);
 }
@@ -61,8 +61,8 @@ static int eepstr(zelctx &c, int adr, int len, int op)
 // One byte of EEPROM, or -1 when the module does not answer.
 int eeplesen(zelctx &c, int adr)
 {
-    senden(c, eepstr(c, adr, 1, LESEOP));
-    return antwort(c, 5);
+    strsenden(c, eepstr(c, adr, 1, LESEOP));
+    return antwortbyte(c, 5);
 }
 
 // The bytes of one read command that arrived, 0..n.
@@ -70,10 +70,10 @@ int eepblockn(zelctx &c, int adr, int n, unsigned char *out)
 {
     if (n < 1 || n > 64 || adr < 0 || adr % 64 + n > 64 || adr + n > EEPSIZE)
         return 0;
-    if (!senden(c, eepstr(c, adr, n, LESEOP)))
+    if (!strsenden(c, eepstr(c, adr, n, LESEOP)))
         return 0;
     for (int i = 0; i < n; i++) {
-        int b = antwort(c, i ? 2 : 5);
+        int b = antwortbyte(c, i ? 2 : 5);
         if (b < 0)
             return i;
         out[i] = (unsigned char)b;
@@ -90,7 +90,7 @@ void eepschreiben(zelctx &c, int adr, int wert)
 {
     int n = eepstr(c, adr, 1, SCHREIBOP);
     c.str[n] = (char)wert;
-    senden(c, n + 1);
+    strsenden(c, n + 1);
 }
 
 // Sends the identify command at the current rate and reads the three
@@ -100,15 +100,15 @@ static int identify(zelctx &c, int r[3])
 {
     c.str[0] = ESC;
     c.str[1] = IDENTBEF;
-    if (!senden(c, 2))
+    if (!strsenden(c, 2))
         return -1;
-    r[0] = antwort(c, 5);
+    r[0] = antwortbyte(c, 5);
     if (r[0] < 0)
         return 0;
-    r[1] = antwort(c, 2);
+    r[1] = antwortbyte(c, 2);
     if (r[1] < 0)
         return 0;
-    r[2] = antwort(c, 2);
+    r[2] = antwortbyte(c, 2);
     return r[2] >= 0;
 }
 

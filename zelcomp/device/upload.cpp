@@ -40,7 +40,7 @@ static void neuebaud(zelctx &c)
 
 // The rate models 0 and 1 start with, kept in EEPROM address 1; 0 when it
 // did not read back.
-static int softbaud(zelctx &c)
+static int softbaudschreiben(zelctx &c)
 {
     fprintf(c.con, "\nprogram baudrate %ld: ", (long)zelbaud[c.softbaud]);
     eepschreiben(c, 1, c.softbaud);
@@ -164,7 +164,7 @@ static int verbunden(zelctx &c)
     }
     int ok = 1;
     if (c.softbaud >= 0 && c.softbaud < ZELBAUDS && c.zelnr <= 1)
-        ok = softbaud(c);
+        ok = softbaudschreiben(c);
     if (!strom(c) || !streamende(c) || (c.verify && !pruefen(c)))
         return 0;
     fprintf(c.con, "\nReady: Zel is programed,  %ld bytes used, %ld bytes free", groesse,

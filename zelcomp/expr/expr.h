@@ -10,6 +10,7 @@ int isdigit10(int ch);
 int ishexdigit(int ch);
 int isweiss(int ch);
 int isnamech(int ch);
+int gross(int ch);                         // a-z in upper case, every other byte as it is
 
 // scan cursor
 void nxtzeichen(zelctx &c, int n);         // n characters on, then past white space

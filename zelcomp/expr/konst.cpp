@@ -57,7 +57,7 @@ static unsigned namehash(const char *name)
     return h;
 }
 
-static int suche(const zelctx &c, const char *name)
+static int konstsuche(const zelctx &c, const char *name)
 {
     unsigned h = namehash(name);
     for (int i = 0; i < c.konstanz; i++)
@@ -71,7 +71,7 @@ int newkonst(zelctx &c, const char *name, int wert)
     // Cutting a longer name could merge it with another one.
     if (strlen(name) > KONSTNAME - 1)
         return 0;
-    int i = suche(c, name);
+    int i = konstsuche(c, name);
     if (i < 0) {
         if (c.konstanz >= MAXKONST)
             return 0;
@@ -85,7 +85,7 @@ int newkonst(zelctx &c, const char *name, int wert)
 
 int konstwert(zelctx &c, const char *name)
 {
-    int i = suche(c, name);
+    int i = konstsuche(c, name);
     if (i >= 0)
         return c.konst[i].wert;
     fehler(c, "Constant \"%s\" not defined !", name);

@@ -29,6 +29,11 @@ int isnamech(int ch)
     return isletter(ch) || isdigit10(ch) || ch == '_';
 }
 
+int gross(int ch)
+{
+    return ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch;
+}
+
 static int istrenn(int ch)
 {
     return ch == ' ' || ch == '\t' || ch == ',' || ch == ';' || ch == ':' || ch == '<' || ch == 0;

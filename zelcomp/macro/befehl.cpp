@@ -131,12 +131,7 @@ static const befdef befehle[] = {
     {"&E", 5, 5,     FEST,   modelle("01234"), EINFACH},
 };
 
-static int gross(int ch)
-{
-    return ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch;
-}
-
-static const befdef *suche(int b1, int b2)
+static const befdef *befsuche(int b1, int b2)
 {
     for (const befdef &d : befehle)
         if (d.name[0] == b1 && d.name[1] == b2)
@@ -147,12 +142,6 @@ static const befdef *suche(int b1, int b2)
 static int obergrenze(const zelctx &c, const befdef &d)
 {
     return d.bis == PLUSDM ? zel[c.zelnr].datamax + d.max : d.max;
-}
-
-static void befbyte(zelctx &c, int b)
-{
-    if (c.aktbeflen < BEFLEN)
-        c.bef[c.aktbeflen++] = (unsigned char)b;
 }
 
 static int ungueltig(zelctx &c)
@@ -180,14 +169,14 @@ static const befdef *buchstaben(zelctx &c)
     befbyte(c, b1);
     nxtzeichen(c, 0);
     int b2 = (unsigned char)*c.zptr;
-    const befdef *d = b2 ? suche(b1, gross(b2)) : nullptr;
+    const befdef *d = b2 ? befsuche(b1, gross(b2)) : nullptr;
     if (d) {
         // the second letter goes out as it was written
         befbyte(c, b2);
         c.zptr++;
         return d;
     }
-    return suche(b1, 0);
+    return befsuche(b1, 0);
 }
 
 // The list ended regularly unless parameter stopped on a character it

@@ -12,6 +12,7 @@ int openmakro(zelctx &c);
 int closemakro(zelctx &c);
 int zelbefehl(zelctx &c);
 int parameter(zelctx &c);
+int befbyte(zelctx &c, int b);             // appends b to bef; 0 when bef is full and b is dropped
 int bef2eep(zelctx &c);
 int loadsendfile(zelctx &c, const char *name);
 

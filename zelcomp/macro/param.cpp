@@ -6,9 +6,9 @@
 
 #include <cstdio>
 
-// Appends one byte to bef; 0 when bef is full. A source line is too short
-// to fill bef, so this only guards against a caller that left it nearly full.
-static int befbyte(zelctx &c, int b)
+// A source line is too short to fill bef, so the check only guards against
+// a caller that left it nearly full.
+int befbyte(zelctx &c, int b)
 {
     if (c.aktbeflen < 0 || c.aktbeflen >= BEFLEN)
         return 0;
