@@ -22,8 +22,9 @@ void showerror(zelctx &c, const char *msg);
 FILE *bytedatei(zelctx &c, const char *name, long *size);
 const long GROESSEOFFEN = 0x7FFFFFFFL;
 // Reads a whole file of at most max bytes into buffer, filelen receiving
-// the bytes actually read: 1 read, 0 cannot be opened, -1 larger than max.
-int ladedatei(zelctx &c, const char *name, long max);
+// the bytes actually read; 1 when it is there. A file that cannot be
+// opened is reported with nichtda (its %s the name), a larger one with zugross.
+int ladedatei(zelctx &c, const char *name, long max, const char *nichtda, const char *zugross);
 // Formats a message into err (cut to fit) and reports it.
 void fehler(zelctx &c, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
 // With -W, writes FILE:LINE: warning: and the formatted text to diag;

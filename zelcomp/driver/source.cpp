@@ -96,7 +96,8 @@ int openfile(zelctx &c, const char *name)
     return 1;
 }
 
-int ladedatei(zelctx &c, const char *name, long max)
+// 1 read, 0 cannot be opened, -1 larger than max.
+static int lade(zelctx &c, const char *name, long max)
 {
     long n;
     char pfad[NAMELEN];
@@ -113,6 +114,16 @@ int ladedatei(zelctx &c, const char *name, long max)
     int mehr = n == GROESSEOFFEN && getc(f) != EOF;
     fclose(f);
     return mehr ? -1 : 1;
+}
+
+int ladedatei(zelctx &c, const char *name, long max, const char *nichtda, const char *zugross)
+{
+    int r = lade(c, name, max);
+    if (r == 0)
+        fehler(c, nichtda, name);
+    else if (r < 0)
+        fehler(c, "%s", zugross);
+    return r > 0;
 }
 
 int closeaktfile(zelctx &c)

@@ -12,16 +12,6 @@
 
 enum { FNTKOPF = 8, MATRIXMAX = 16 };
 
-static int fontdatei(zelctx &c, const char *name)
-{
-    int r = ladedatei(c, name, BUFLEN);
-    if (r == 0)
-        fehler(c, "Cannot Open Fontfile %s !", name);
-    else if (r < 0)
-        fehler(c, "Fontfile to big !");
-    return r > 0;
-}
-
 // Font data into buffer: internal font k, or with k = 0 the named file.
 static int fontladen(zelctx &c, int k)
 {
@@ -32,7 +22,8 @@ static int fontladen(zelctx &c, int k)
         c.filelen = len;
         return 1;
     }
-    return getfilename(c, c.str) && fontdatei(c, c.str);
+    return getfilename(c, c.str) &&
+           ladedatei(c, c.str, BUFLEN, "Cannot Open Fontfile %s !", "Fontfile to big !");
 }
 
 // The 8 header bytes of the record for codes erst..letzt.

@@ -9,17 +9,6 @@
 
 enum { BILDMAX = 4200 };
 
-// Reads the whole file into buffer; filelen becomes the number of bytes read.
-static int bildlesen(zelctx &c, const char *name)
-{
-    int r = ladedatei(c, name, BILDMAX);
-    if (r == 0)
-        fehler(c, "Cannot Open Picturefile <%s> !", name);
-    else if (r < 0)
-        fehler(c, "Picturefile is to big !");
-    return r > 0;
-}
-
 // Size a record of w x h dots has in the selected model's layout.
 static long long bildgroesse(const zelctx &c, long long w, long long h)
 {
@@ -114,7 +103,7 @@ static int pngbild(zelctx &c)
 
 int loadbild(zelctx &c, const char *name)
 {
-    if (!bildlesen(c, name))
+    if (!ladedatei(c, name, BILDMAX, "Cannot Open Picturefile <%s> !", "Picturefile is to big !"))
         return 0;
     if (rohbild(c)) {
         if (keinplatz(c, c.filelen))
