@@ -346,6 +346,7 @@ void befehlszeile(datei &d, const befehl &b, long k)
         break;
     }
     case DATEN:
+    case IWORT:                // a count byte in front of the values
         z += " " + werte(b.n, k);
         bytes += 1 + b.n;
         break;
@@ -357,10 +358,6 @@ void befehlszeile(datei &d, const befehl &b, long k)
             bytes += 3 + (rest < 256 ? rest : 256);
         break;
     }
-    case IWORT:
-        z += " " + werte(b.n, k);
-        bytes += 1 + b.n;
-        break;
     case BILD: {
         int w = 8 + (int)(k % 20), h = 1 + (int)(k % 5), n = (w + 7) / 8 * h;
         z += " (" + n2s(k % 100) + ")," + n2s(k % 50) + "," + n2s(w) + "," + n2s(h);
