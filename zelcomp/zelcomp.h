@@ -35,7 +35,7 @@ struct osident {                   // identity of a file, the same for every nam
 struct quelle {                // one entry of the include stack
     FILE *fp;                  // the file, open while the entry is on the stack
     int line;                  // lines read from it so far, 0 before the first
-    char name[NAMELEN];        // its name as the source or the command line gave it
+    char name[NAMELEN];        // the main source as typed, an included file where it was found
 };
 
 struct konstante {             // one entry of the constant table
@@ -61,7 +61,7 @@ struct zelctx {
     unsigned char bild[BILDTAB];   // picture table at 48
     unsigned char makro[MAKROTAB]; // macro table at 560: macros, touch macros, port macros
     unsigned char eeprom[DATASIZE];// data area at SYSSIZE; only the first adresse bytes are used
-    int adresse;               // fill level of eeprom, 0..DATASIZE; EEPROM address - SYSSIZE of the next record
+    int adresse;               // fill level of eeprom, 0..DATASIZE: where the next record goes
 
     // driver/source.cpp: source files and error reports
     quelle datei[MAXDATEI];    // the include stack, entries 0..filenr
@@ -75,7 +75,8 @@ struct zelctx {
     int eingabeanz;                // used entries of eingabe, 0..MAXEINGABE
 
     // driver/output.cpp: the output files
-    char outfile[NAMELEN];     // the upload file NAME.EEP, also the file an upload-only run sends
+    char outfile[NAMELEN];     // the upload file: NAME.EEP or a DESTINATION line's name;
+                               // in an upload-only run the file sent
     char objfile[NAMELEN];     // the object file NAME.EEO
     int eepobjfile;            // 1 = -o: the object file is written too, else 0
     int wrblksize;             // data bytes one block carries at most, 64..832 in steps of 64
