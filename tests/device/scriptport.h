@@ -3,10 +3,12 @@
 //
 // The clock advances by one tick each time it is read, so every time-out
 // runs its exact number of ticks at no cost in real time. The module
-// hears a byte only when the host sends it at the module's own rate, and
-// understands the commands the host and the upload file send it.
+// hears a byte only when the host sends it at the module's own rate; what
+// it does with it is the module model's affair.
 #ifndef ZELTEST_SCRIPTPORT_H
 #define ZELTEST_SCRIPTPORT_H
+
+#include "zelsim.h"
 
 #include <deque>
 #include <map>
@@ -25,11 +27,11 @@ struct scriptmodul {
     int ident[3] = {240, 128, 'H'}; // reply to the identify command; -1 bytes never come
     long eepsize = 65536;
     bool writeprotected = false;
-    int readanswers = -1;           // EEPROM reads it still answers, -1 for all
+    long readanswers = -1;          // EEPROM reads it still answers, -1 for all
     std::map<long, int> streamreply;// after byte n of the upload file it sends this byte
     std::map<long, int> ctshold;    // before byte n (from 0) goes out, CTS is held so many ticks
     bool openfails = false;
-    std::vector<unsigned char> eeprom = std::vector<unsigned char>(65536, 0xFF);
+    zelmodul m;                     // the module model: its EEPROM and the command it is hearing
 
     // the port and what went over it
     bool open = false;
@@ -38,10 +40,6 @@ struct scriptmodul {
     std::vector<std::string> events;   // open, rate, wait, close, module rate
     std::deque<int> replies;
     int vt = 0;
-
-    // the module's command parser
-    std::vector<unsigned char> cmd;
-    long streampos = -1;            // bytes of the upload file heard, -1 before its form feed
     size_t holdat = (size_t)-1;
     int holdend = 0;
 };

@@ -126,8 +126,8 @@ int empfang(zelsim &s)
 void antwort(zelsim &s, const unsigned char *p, long n)
 {
     int rate = leitungsrate(s, 1);
-    if (rate != s.baud) {
-        simlog(s, "reply of %ld bytes lost, host listens at %d bit/s", n,
+    if (rate != s.m.baud) {
+        modullog(s.m, "reply of %ld bytes lost, host listens at %d bit/s", n,
                rate < 0 ? -1 : zelbaud[rate]);
         return;
     }
@@ -136,7 +136,7 @@ void antwort(zelsim &s, const unsigned char *p, long n)
         if (w < 0 && errno == EINTR)
             continue;
         if (w <= 0) {
-            simlog(s, "reply cut, %ld bytes not taken by the host", n);
+            modullog(s.m, "reply cut, %ld bytes not taken by the host", n);
             return;
         }
         p += w;
