@@ -24,6 +24,11 @@ enum {
     BUFLEN = 8200,
 };
 
+struct osident {                   // identity of a file, the same for every name of it
+    unsigned long long geraet;     // device (POSIX) or volume serial number (Win32)
+    unsigned long long knoten;     // inode (POSIX) or file index (Win32)
+};
+
 struct quelle {                // one entry of the include stack
     FILE *fp;
     int line;

@@ -4,39 +4,22 @@
 // over it only when every write and the close succeeded, so a full disk
 // never leaves a truncated upload file behind a "Success !".
 #include "driver.h"
+#include "os.h"
 #include "../device/device.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 struct ausgabe {
     FILE *f;
-    char tmp[NAMELEN + 8];
+    char tmp[NAMELEN + 16];
     int ok;
 };
 
 static int oeffne(ausgabe &a, const char *name)
 {
-    a.f = nullptr;
-    a.ok = 0;
-    if (snprintf(a.tmp, sizeof a.tmp, "%s.XXXXXX", name) >= (int)sizeof a.tmp)
-        return 0;
-    int fd = mkstemp(a.tmp);
-    if (fd < 0)
-        return 0;
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    a.f = fdopen(fd, "wb");
-    if (!a.f) {
-        close(fd);
-        unlink(a.tmp);
-        return 0;
-    }
-    a.ok = 1;
-    return 1;
+    a.f = ostemp(name, a.tmp, (int)sizeof a.tmp);
+    a.ok = a.f != nullptr;
+    return a.ok;
 }
 
 static void schreibe(ausgabe &a, const void *p, size_t n)
@@ -52,10 +35,11 @@ static void schliesse(zelctx &c, ausgabe &a, const char *name)
             a.ok = 0;
         if (fclose(a.f) != 0)
             a.ok = 0;
-        if (a.ok && rename(a.tmp, name) != 0)
+        const char *tmp[] = {a.tmp};
+        if (a.ok && osersetze(tmp, &name, 1) != 1)
             a.ok = 0;
         if (!a.ok)
-            unlink(a.tmp);
+            osverwirf(a.tmp);
     }
     if (!a.ok)
         fehler(c, "\n Cannot write file %s !", name);

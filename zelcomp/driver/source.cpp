@@ -1,10 +1,10 @@
 // The include stack, reading source lines, file names in angle brackets,
 // and the one place where user errors are reported and counted.
 #include "driver.h"
+#include "os.h"
 
 #include <cstdarg>
 #include <cstring>
-#include <sys/stat.h>
 
 static void setcurrent(zelctx &c)
 {
@@ -16,12 +16,12 @@ static void setcurrent(zelctx &c)
 // with a few such lines would be read hundreds of thousands of times.
 static int schonoffen(const zelctx &c, const char *name)
 {
-    struct stat neu, alt;
-    if (stat(name, &neu) != 0)
+    osident neu, alt;
+    if (!osidname(name, neu))
         return 0;
     for (int i = 0; i <= c.filenr; i++)
-        if (fstat(fileno(c.datei[i].fp), &alt) == 0 && alt.st_dev == neu.st_dev &&
-            alt.st_ino == neu.st_ino)
+        if (osidstrom(c.datei[i].fp, alt) && alt.geraet == neu.geraet &&
+            alt.knoten == neu.knoten)
             return 1;
     return 0;
 }
@@ -40,8 +40,8 @@ int openfile(zelctx &c, const char *name)
     quelle &q = c.datei[++c.filenr];
     snprintf(q.name, sizeof q.name, "%s", name);
     FILE *f = fopen(name, "rb");
-    struct stat st;
-    if (f && (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode))) {
+    long n;
+    if (f && osartvon(f, &n) == OSVERZ) {
         fclose(f);   // a directory opens but has no lines
         f = nullptr;
     }
@@ -61,9 +61,9 @@ int openfile(zelctx &c, const char *name)
 FILE *bytedatei(const char *name, long *size)
 {
     FILE *f = fopen(name, "rb");
-    struct stat st;
-    if (f && fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode)) {
-        *size = (long)st.st_size;
+    long n;
+    if (f && osartvon(f, &n) == OSDATEI) {
+        *size = n;
         return f;
     }
     if (f)
