@@ -125,3 +125,13 @@ long portrest(void)
 {
     return 0;
 }
+
+const char *portgrund(void)
+{
+    return "";
+}
+
+void portnotaus(void)
+{
+    portzu(1);
+}

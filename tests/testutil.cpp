@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,6 +31,59 @@ void showtext(const char *s, std::ostream *os)
             *os << "\\x" << "0123456789ABCDEF"[ch >> 4] << "0123456789ABCDEF"[ch & 15];
     }
     *os << '"';
+}
+
+// Words for the symbols of the source language, so "2+3" and "2-3" stay
+// told apart in a name.
+static const struct {
+    char ch;
+    const char *wort;
+} symbolwoerter[] = {
+    {'+', "plus"}, {'-', "minus"}, {'*', "times"}, {'/', "by"}, {'=', "eq"},
+    {'$', "hex"}, {'%', "bin"}, {'#', "hash"}, {'<', "lt"}, {'>', "gt"},
+    {'?', "query"}, {'!', "excl"}, {'&', "amp"}, {'.', "dot"}, {'(', "open"},
+    {')', "close"},
+};
+
+static const char *symbolwort(char ch)
+{
+    for (const auto &s : symbolwoerter)
+        if (s.ch == ch)
+            return s.wort;
+    return nullptr;
+}
+
+static void namensteil(std::string &name, const std::string &teil)
+{
+    if (!name.empty() && name.back() != '_')
+        name += '_';
+    name += teil;
+    name += '_';
+}
+
+std::string casename(const std::string &text)
+{
+    std::string name;
+    for (char ch : text) {
+        const char *wort = symbolwort(ch);
+        if (isalnum((unsigned char)ch))
+            name += ch;
+        else if (wort)
+            namensteil(name, wort);
+        else if (!name.empty() && name.back() != '_')
+            name += '_';
+    }
+    if (name.size() > 48)
+        name.resize(48);
+    while (!name.empty() && name.back() == '_')
+        name.pop_back();
+    return name;
+}
+
+std::string casename(size_t index, const std::string &text)
+{
+    std::string teil = casename(text);
+    return std::to_string(index) + (teil.empty() ? "" : "_" + teil);
 }
 
 const char *const OVERVIEW_EMPTY =

@@ -5,6 +5,8 @@
 
 #include "zelcomp.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <ostream>
 #include <string>
@@ -65,6 +67,22 @@ inline runresult runzel(const std::string &dir, const std::vector<std::string> &
 
 // Writes a text quoted, with control and high bytes escaped, for test names.
 void showtext(const char *s, std::ostream *os);
+
+// A case's text made a test name: each symbol a short word, any other run
+// of characters that cannot stand in a name one '_', at most 48 characters.
+std::string casename(const std::string &text);
+// The same behind the case's index, which keeps the names of a table apart.
+std::string casename(size_t index, const std::string &text);
+
+// Name generator of a table-driven test: the index and the case as PrintTo
+// writes it, so ctest and gtest list the same name on every run.
+struct casenames {
+    template <class T>
+    std::string operator()(const testing::TestParamInfo<T> &i) const
+    {
+        return casename(i.index, testing::PrintToString(i.param));
+    }
+};
 
 // The text the program prints before anything else.
 extern const char *const BANNER;

@@ -5,12 +5,15 @@
 #include "expr/expr.h"
 #include "macro/macro.h"
 #include "device/device.h"
+#include "driver/os.h"
+#include "serial/seriowin.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <unistd.h>
 
 static const char banner[] =
     "zelcomp 1.0 - macro compiler and uploader for ZEL graphic LCD modules\n"
@@ -27,6 +30,10 @@ void zelinit(zelctx &c)
     c.aktbeflen = 0;
     c.eepadrmax = 0;
     c.orgbaud = -1;
+    c.verify = 0;
+    c.eepdateilen = 0;
+    c.aktbaud = 0;
+    c.offen = 0;
     c.zelnr = 3;
     c.com = 0;
     c.softbaud = -1;
@@ -34,10 +41,12 @@ void zelinit(zelctx &c)
     c.eepobjfile = 0;
     c.str[0] = c.outfile[0] = c.objfile[0] = 0;
     c.zeile[0] = 0;
+    c.zulang = 0;
     c.zptr = c.zeile;
     c.err[0] = 0;
     c.errors = 0;
     c.fperr = nullptr;
+    c.eingabeanz = 0;
     c.filelen = 0;
     c.con = stdout;
     c.conin = stdin;
@@ -58,6 +67,10 @@ static int kommandozeile(zelctx &c, int argc, char **argv)
     int ok = 1;
     for (int i = 1; i < argc; i++) {
         const char *a = argv[i];
+        if (strcmp(a, "--verify") == 0) {
+            c.verify = 1;
+            continue;
+        }
         if (a[0] != '-') {
             ok = strlen(a) < sizeof c.str;
             snprintf(c.str, sizeof c.str, "%s", ok ? a : "");
@@ -131,9 +144,11 @@ static void kompiliere(zelctx &c)
     if (!openfile(c, c.str))
         return;
     while (c.filenr >= 0) {
-        if (readzeile(c))
+        if (readzeile(c)) {
+            int nr = c.filenr;
             dispatch(c);
-        else
+            zeilenrest(c, nr);
+        } else
             closeaktfile(c);
     }
     closemakro(c);
@@ -175,39 +190,45 @@ int zelrun(zelctx &c, int argc, char **argv)
     // A name that fits into str may still have no room for its extension.
     if (nameok && strlen(c.str) + 4 >= sizeof c.outfile)
         nameok = 0;
-    if (nameok && ausgabenamen(c)) {
-        if (c.com)
-            uploadeep(c);
-        return 0;
-    }
+    if (nameok && ausgabenamen(c))
+        return c.com && !uploadeep(c) ? 2 : 0;
     c.errors = 0;
     c.fperr = fopen("ERROR.OUT", "w");
     if (nameok)
         kompiliere(c);
     else
         fehler(c, "Filename is to long !");
-    if (c.errors == 0) {
-        if (c.eepobjfile)
-            writeobj(c);
-        writeeep(c);
-    }
+    if (c.errors == 0)
+        writeausgaben(c);
     if (c.errors)
         fehlerbilanz(c);
-    else {
+    int hochgeladen = 1;
+    if (!c.errors) {
         uebersicht(c);
         if (c.com)
-            uploadeep(c);
+            hochgeladen = uploadeep(c);
     }
     if (c.fperr)
         fclose(c.fperr);
     c.fperr = nullptr;
     fflush(c.con);
-    return c.errors ? 1 : 0;
+    return c.errors ? 1 : hochgeladen ? 0 : 2;
 }
 
 #ifndef ZELCOMP_NO_MAIN
+// Runs inside the interrupt handler: puts the serial port back as it was
+// and, when an upload was under way, says that it did not finish.
+static void abgebrochen()
+{
+    static const char text[] = "\nError: upload interrupted !";
+    if (COMnotaus() && write(1, text, sizeof text - 1) < 0)
+        return;
+}
+
 int main(int argc, char **argv)
 {
+    oshook(abgebrochen);
+    osinstall();
     zelctx c;
     zelinit(c);
     return zelrun(c, argc, argv);

@@ -18,10 +18,12 @@ enum {
     ERRLEN = 80,
     NAMELEN = 256,
     MAXDATEI = 10,
+    MAXEINGABE = 1024,         // distinct input files whose identity a run keeps
     MAXKONST = 1024,
     KONSTNAME = 30,            // 29 characters and the terminating zero
     BEFLEN = 270,
     BUFLEN = 8200,
+    EEPDATEIMAX = 131072,      // largest upload file the upload reads
 };
 
 struct osident {                   // identity of a file, the same for every name of it
@@ -39,6 +41,15 @@ struct konstante {
     int wert;
     char name[KONSTNAME];
     unsigned hash;             // of the name in upper case, compared before the name
+};
+
+// What an upload file writes into the EEPROM, as its blocks say; filled by
+// eeppruefen (driver.h).
+struct eepinhalt {
+    int zelnr;                      // model named in the header, index in zel[]; -1 when none matches
+    long groesse;                   // image size from the header, 3632..65536 (a size field of 0 means 65536)
+    long datenbytes;                // data bytes the blocks carry
+    unsigned char speicher[EEPSIZE];// what the blocks write; cells they do not write are 0xFF
 };
 
 struct zelctx {
@@ -60,10 +71,13 @@ struct zelctx {
     int filenr;
     FILE *fp;
     char zeile[ZEILEN];
+    int zulang;                // 1 when the line in zeile lost characters that count, else 0
     char *zptr;
     char err[ERRLEN];
     int errors;
     FILE *fperr;
+    osident eingabe[MAXEINGABE];   // every file read in this run, no two alike
+    int eingabeanz;                // used entries of eingabe, 0..MAXEINGABE
 
     // names and settings
     char str[NAMELEN];
@@ -76,6 +90,14 @@ struct zelctx {
     long newbaud;
     int eepadrmax;
     int orgbaud;
+    int verify;                // 1: read the programmed range back after the upload (--verify)
+
+    // upload: the file as read, what it writes, and the state of the line
+    unsigned char eepdatei[EEPDATEIMAX];
+    long eepdateilen;          // bytes in eepdatei
+    eepinhalt eepin;
+    long aktbaud;              // rate the port is set to, bit/s; 0 while closed
+    long offen;                // bytes sent since the module last answered or a wait ran out
 
     // open macro block and the command buffer
     int aktmaknr, aktmakadr, aktmaklen, maknroff;

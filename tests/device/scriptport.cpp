@@ -76,6 +76,10 @@ static void modul(int b)
     auto it = sm.streamreply.find(sm.m.streampos);
     if (sm.m.streampos > 0 && it != sm.streamreply.end())
         sm.replies.push_back(it->second);
+    for (const auto &c : sm.badcell)
+        sm.m.eep[c.first] = (unsigned char)c.second;
+    if (sm.m.fertig && sm.trailervt < 0)
+        sm.trailervt = sm.vt;
 }
 
 static void portruf()
@@ -127,6 +131,10 @@ int portrate(long baud)
 int portlesen(void)
 {
     portruf();
+    if (sm.latereply >= 0 && sm.trailervt >= 0 && sm.vt >= sm.trailervt + sm.lateafter) {
+        sm.replies.push_back(sm.latereply);
+        sm.latereply = -1;
+    }
     if (sm.replies.empty())
         return -1;
     int b = sm.replies.front();
@@ -159,5 +167,17 @@ int portschreiben(int c)
 long portrest(void)
 {
     portruf();
-    return 0;
+    if (sm.trailervt < 0 || sm.outq == 0)
+        return 0;
+    return sm.outqstuck ? sm.outq : sm.outq--;
+}
+
+const char *portgrund(void)
+{
+    return sm.opengrund.c_str();
+}
+
+void portnotaus(void)
+{
+    portzu(1);
 }

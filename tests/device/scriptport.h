@@ -31,6 +31,12 @@ struct scriptmodul {
     std::map<long, int> streamreply;// after byte n of the upload file it sends this byte
     std::map<long, int> ctshold;    // before byte n (from 0) goes out, CTS is held so many ticks
     bool openfails = false;
+    std::string opengrund;          // what the port says about a failed open
+    int latereply = -1;             // sent this many ticks after the upload's trailer; -1 none
+    int lateafter = 0;
+    long outq = 0;                  // bytes the port still reports queued after the stream
+    bool outqstuck = false;         // ... and they never go out
+    std::map<long, int> badcell;    // EEPROM cells that store this byte whatever is written
     zelmodul m;                     // the module model: its EEPROM and the command it is hearing
 
     // the port and what went over it
@@ -41,6 +47,7 @@ struct scriptmodul {
     std::deque<int> replies;
     int vt = 0;
     size_t holdat = (size_t)-1;
+    int trailervt = -1;             // clock when the trailer was heard
     int holdend = 0;
 };
 

@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(rate_case{115200, "240x128 dots, 64kB EEPROM, 115200 baud", 7},
                       rate_case{57600, ".240x128 dots, 64kB EEPROM, 57600 baud", 6},
                       rate_case{9600, "....240x128 dots, 64kB EEPROM, 9600 baud", 3},
-                      rate_case{1200, ".......240x128 dots, 64kB EEPROM, 1200 baud", 0}));
+                      rate_case{1200, ".......240x128 dots, 64kB EEPROM, 1200 baud", 0}), casenames());
 
 TEST_F(Handshake, NoModuleGivesEightDots)
 {
@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                       wrong_case{0, {128, 64, 'V'}, " (wrong ZEL ! UZ QO417-2R8)  "},
                       wrong_case{4, {160, 80, 'h'}, " (wrong ZEL ! UZ ZEL420-3)  "},
                       wrong_case{1, {160, 80, 'H'}, ""},
-                      wrong_case{3, {1, 2, 3}, ""}));
+                      wrong_case{3, {1, 2, 3}, ""}), casenames());
 
 TEST_F(Handshake, IdentifyThatCannotBeSentEndsSilently)
 {
@@ -189,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(
                       probe_case{16384, -1, 16383, "240x128 dots, 16kB EEPROM, 115200 baud", 2},
                       probe_case{0, -1, -1, "240x128 dots, 0kB EEPROM, 115200 baud", 1},
                       // stops answering during the probe
-                      probe_case{65536, 2, 32767, "240x128 dots, 32kB EEPROM, 115200 baud", 3}));
+                      probe_case{65536, 2, 32767, "240x128 dots, 32kB EEPROM, 115200 baud", 3}), casenames());
 
 TEST_F(Handshake, ProbeReturnsTheLastReply)
 {
@@ -248,6 +248,6 @@ INSTANTIATE_TEST_SUITE_P(
                       // no reply to the first read: nothing is written
                       protect_case{false, 0, lesen(0), 0x5A},
                       // no reply to the read-back
-                      protect_case{false, 1, lesen(0) + schreiben0(0xA5) + lesen(0), 0xA5}));
+                      protect_case{false, 1, lesen(0) + schreiben0(0xA5) + lesen(0), 0xA5}), casenames());
 
 } // namespace

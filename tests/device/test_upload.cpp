@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 static const std::string IDENT = bytes({0x1B, '?'});
 
@@ -27,16 +28,37 @@ static const std::string WRITETEST = lesen(0) + schreiben(0, 0x00) + lesen(0);
 
 namespace {
 
-// The 25 bytes of header the upload reads, then filler up to total bytes.
-static std::string upfile(const char *model, long size, size_t total = 2000)
+// A complete upload file for an image of size bytes (a size of 0 is the
+// full 64 KB), model being the name field: blocks of up to 64 bytes that
+// end on 64-byte boundaries, data from a pattern.
+static std::string upfile(const char *model, long size)
 {
     std::string m(model);
     m.resize(8, ' ');
     std::string s = "\x0cprogram " + m +
-                    bytes({0x1B, 'Q', 'C', '0', 0x1B, 'O', (int)(size & 0xFF), (int)(size >> 8 & 0xFF)});
-    s.resize(total, 'x');
-    return s;
+                    bytes({0x1B, 'Q', 'C', '0', 0x1B, 'O', (int)(size & 0xFF), (int)(size >> 8 & 0xFF),
+                           0x1B, 'R', 'O', 0, 18, 239, 31, 0, 0x1B, 'B', 'R', '1', 1, 19, 238, 30, 0, 60, 3});
+    long ende = size ? size : 65536;
+    for (long a = 16, n = 0; a < ende; n++) {
+        long l = std::min(64 - a % 64, ende - a);
+        s += bytes({0x1B, 'B', '1', (int)(n & 0xFF), 0x1B, '&', 'E', (int)(a & 0xFF), (int)(a >> 8),
+                    (int)l, 0, 'W'});
+        for (long i = 0; i < l; i++)
+            s.push_back((char)((a + i) * 7 + (a + i) / 251));
+        a += l;
+    }
+    return s + bytes({0x1B, 'X', 2, 0x1B, '&', 'E', 0, 0, 0, 0, 'J'});
 }
+
+// f with the byte at i raised by d.
+static std::string bump(std::string f, size_t i, int d = 1)
+{
+    f[i] = (char)(f[i] + d);
+    return f;
+}
+
+// The length of the file most tests upload.
+static const long FILELEN = (long)upfile("ZEL530-5", 3632).size();
 
 static std::string ready(long used, long frei)
 {
@@ -112,9 +134,22 @@ TEST_P(BadHeader, RefusedBeforeThePortOpens)
 INSTANTIATE_TEST_SUITE_P(
     Files, BadHeader,
     ::testing::Values(header_case{"missing", "", false}, header_case{"empty", "", true},
-                      header_case{"24 bytes", upfile("ZEL530-5", 3632, 24), true},
+                      header_case{"24 bytes", upfile("ZEL530-5", 3632).substr(0, 24), true},
                       header_case{"misspelt", "\x0cprogrXm " + upfile("ZEL530-5", 3632).substr(9), true},
-                      header_case{"shifted", " " + upfile("ZEL530-5", 3632), true}),
+                      header_case{"shifted", " " + upfile("ZEL530-5", 3632), true},
+                      header_case{"25 bytes", upfile("ZEL530-5", 3632).substr(0, 25), true},
+                      header_case{"cut at 1000", upfile("ZEL530-5", 3632).substr(0, 1000), true},
+                      header_case{"trailer cut", upfile("ZEL530-5", 3632).substr(0, FILELEN - 1), true},
+                      header_case{"padded", upfile("ZEL530-5", 3632) + "x", true},
+                      header_case{"trailer wrong", bump(upfile("ZEL530-5", 3632), FILELEN - 1), true},
+                      // the size says one byte more than the blocks write
+                      header_case{"size too large", bump(upfile("ZEL530-5", 3632), 23), true},
+                      header_case{"size below the tables", upfile("ZEL530-5", 3631), true},
+                      // the second block starts at 65 instead of 64: a gap
+                      header_case{"gap", bump(upfile("ZEL530-5", 3632), 44 + 12 + 48 + 7), true},
+                      header_case{"overlap", bump(upfile("ZEL530-5", 3632), 44 + 12 + 48 + 7, -1), true},
+                      header_case{"block not a write", bump(upfile("ZEL530-5", 3632), 44 + 11), true},
+                      header_case{"block too long", bump(upfile("ZEL530-5", 3632), 44 + 9), true}),
     [](const ::testing::TestParamInfo<header_case> &i) {
         std::string s = i.param.name;
         for (char &ch : s)
@@ -123,14 +158,14 @@ INSTANTIATE_TEST_SUITE_P(
         return s;
     });
 
-TEST_F(Upload, HeaderLettersInAnyCaseAndExactly25Bytes)
+TEST_F(Upload, HeaderLettersInAnyCase)
 {
     for (const char *word : {"PROGRAM", "Program"}) {
         testctx u;
         scriptreset();
         u->com = 1;
         strcpy(u->outfile, "t.EEP");
-        std::string f = upfile("ZEL530-5", 3632, 25);
+        std::string f = upfile("ZEL530-5", 3632);
         f.replace(1, 7, word);
         writefile("t.EEP", f);
         uploadeep(u.c());
@@ -173,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
         model_case{"QO417-2R", {128, 64, 'V'}, 4,
                    "\nconnecting QO417-2R8 on COM1: 128x64 dots, 64kB EEPROM, 115200 baud"},
         model_case{"ABCDEFGH", {240, 128, 'H'}, 3,
-                   "\nconnecting ZEL530-5 on COM1: 240x128 dots, 64kB EEPROM, 115200 baud"}));
+                   "\nconnecting ZEL530-5 on COM1: 240x128 dots, 64kB EEPROM, 115200 baud"}), casenames());
 
 TEST_F(Upload, PortThatCannotBeOpened)
 {
@@ -256,7 +291,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // a size field of 0 is the full 64 KB image
                       capacity_case{65536, 0, found(64) + PROGRAM + ready(65536, 0), true},
                       capacity_case{49152, 0, found(48) + needed(65536), false},
-                      capacity_case{0, 3632, found(0) + needed(3632), false}));
+                      capacity_case{0, 3632, found(0) + needed(3632), false}), casenames());
 
 TEST_F(Upload, WriteProtectedModuleGetsNothing)
 {
@@ -342,7 +377,7 @@ INSTANTIATE_TEST_SUITE_P(
         softbaud_case{"ZEL530-5", {240, 128, 'H'},
                       "\nconnecting ZEL530-5 on COM1: 240x128 dots, 64kB EEPROM, 115200 baud", false},
         softbaud_case{"QO417-2R", {128, 64, 'V'},
-                      "\nconnecting QO417-2R8 on COM1: 128x64 dots, 64kB EEPROM, 115200 baud", false}));
+                      "\nconnecting QO417-2R8 on COM1: 128x64 dots, 64kB EEPROM, 115200 baud", false}), casenames());
 
 TEST_F(Upload, PowerOnRateNotReadBackStillUploads)
 {
@@ -365,7 +400,7 @@ struct stream_case {
     std::map<long, int> hold;       // by file position, from 0
     std::map<long, int> reply;      // after file byte n, from 1
     std::string tail;
-    size_t sent;
+    long sent;
 };
 
 static void PrintTo(const stream_case &k, std::ostream *os) { *os << k.name; }
@@ -393,14 +428,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         stream_case{"CtsHeldPastTimeOut", {{100, 1000}}, {}, "\nError: Timeout (CTS) !", 100},
         stream_case{"CtsHeldOnFirstByte", {{0, 51}}, {}, "\nError: Timeout (CTS) !", 0},
-        stream_case{"CtsClearsInTime", {{100, 50}, {101, 50}}, {}, ready(3632, 61904), 2000},
+        stream_case{"CtsClearsInTime", {{100, 50}, {101, 50}}, {}, ready(3632, 61904), FILELEN},
         stream_case{"ErrorReplyAfter1000", {}, {{1000, 'E'}},
                     "\nError: Cannot program EEPROM at filepos 1000 !", 1000},
         stream_case{"ErrorReplyAfterFirst", {}, {{1, 'E'}},
                     "\nError: Cannot program EEPROM at filepos 1 !", 1},
-        stream_case{"ErrorReplyAfterLast", {}, {{2000, 'E'}},
-                    "\nError: Cannot program EEPROM at filepos 2000 !", 2000},
-        stream_case{"OtherReplyIgnored", {}, {{500, 'x'}, {501, 0x65}}, ready(3632, 61904), 2000}),
+        stream_case{"ErrorReplyAfterLast", {}, {{FILELEN, 'E'}},
+                    "\nError: Cannot program EEPROM at filepos " + std::to_string(FILELEN) + " !", FILELEN},
+        stream_case{"OtherReplyIgnored", {}, {{500, 'x'}, {501, 0x65}}, ready(3632, 61904), FILELEN}),
     [](const ::testing::TestParamInfo<stream_case> &i) { return std::string(i.param.name); });
 
 // An image from the compiler's own writer, uploaded: the module's EEPROM
@@ -433,7 +468,10 @@ TEST_P(RealImage, EepromEqualsTheObjectFile)
     EXPECT_EQ(sm.m.cmdlen + sm.m.wrrest, 0);    // the trailer left no command half-read
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, RealImage, ::testing::Values(0, 1000, (int)DATASIZE));
+INSTANTIATE_TEST_SUITE_P(Sizes, RealImage, ::testing::Values(0, 1000, (int)DATASIZE),
+                         [](const ::testing::TestParamInfo<int> &i) {
+                             return std::to_string(i.param) + "_bytes";
+                         });
 
 // main's two ways into the upload
 static int run(testctx &u, std::vector<std::string> args)
@@ -482,5 +520,153 @@ TEST_F(Upload, CompileRunWithErrorsDoesNotUpload)
     EXPECT_EQ(run(t, {"-c1", "missing.mac"}), 1);
     EXPECT_TRUE(sm.events.empty());
 }
+
+// The exit status of a run that uploads: 0 only when everything asked
+// for succeeded, 2 for every way an upload can fail.
+struct status_case {
+    const char *name;
+    std::function<void()> setup;    // the module, before the run
+    std::vector<std::string> args;  // the file named last
+    std::string file;               // t.EEP, none when empty
+    int status;
+    std::string tail;               // the end of the console text
+};
+
+static void PrintTo(const status_case &k, std::ostream *os) { *os << k.name; }
+
+class ExitStatus : public Upload, public ::testing::WithParamInterface<status_case> {};
+
+TEST_P(ExitStatus, TwoForEveryUploadFailure)
+{
+    const status_case &k = GetParam();
+    k.setup();
+    if (!k.file.empty())
+        writefile("t.EEP", k.file);
+    EXPECT_EQ(run(t, k.args), k.status);
+    std::string out = t.out();
+    ASSERT_GE(out.size(), k.tail.size()) << out;
+    EXPECT_EQ(out.substr(out.size() - k.tail.size()), k.tail);
+}
+
+static std::string verifyfehler(long adr, int gelesen)
+{
+    char b[80];
+    // the byte upfile puts at adr
+    int geschrieben = (int)((adr * 7 + adr / 251) & 0xFF);
+    snprintf(b, sizeof b, "\nError: verify failed at address %ld (wrote 0x%02X, read 0x%02X) !", adr,
+             geschrieben, gelesen);
+    return b;
+}
+
+static const std::string GOOD = upfile("ZEL530-5", 3632);
+static const std::string VERIFIED = "\nVerified: 3616 bytes" + ready(3632, 61904);
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExitStatus,
+    ::testing::Values(
+        status_case{"Success", [] {}, {"-c1", "t.EEP"}, GOOD, 0, CONNECT9600 + ready(3632, 61904)},
+        status_case{"VerifySuccess", [] {}, {"-c1", "--verify", "t.EEP"}, GOOD, 0, CONNECT9600 + VERIFIED},
+        status_case{"FileMissing", [] {}, {"-c1", "t.EEP"}, "", 2, "\n Cannot open file t.EEP !"},
+        status_case{"FileCut", [] {}, {"-c1", "t.EEP"}, GOOD.substr(0, 1000), 2,
+                    "\n t.EEP is not a valid EEPROM-File for a ZEL !"},
+        status_case{"PortNotOpened", [] { sm.openfails = true; }, {"-c1", "t.EEP"}, GOOD, 2,
+                    "\nError: cannot open COM1: !"},
+        status_case{"PortNotOpenedWithReason",
+                    [] {
+                        sm.openfails = true;
+                        sm.opengrund = "/dev/zel1: in use by another program";
+                    },
+                    {"-c1", "t.EEP"}, GOOD, 2,
+                    "\nError: cannot open COM1: !\n/dev/zel1: in use by another program"},
+        status_case{"NoModule", [] { sm.present = false; }, {"-c1", "t.EEP"}, GOOD, 2, " not found !"},
+        status_case{"WrongModel", [] { sm.ident[1] = 64; }, {"-c1", "t.EEP"}, GOOD, 2,
+                    " (wrong ZEL ! UZ ZEL530-4)   not found !"},
+        status_case{"NotEnoughEeprom", [] { sm.eepsize = 16384; }, {"-c1", "t.EEP"},
+                    upfile("ZEL530-5", 20000), 2, needed(20000)},
+        status_case{"WriteProtected", [] { sm.writeprotected = true; }, {"-c1", "t.EEP"}, GOOD, 2,
+                    "\nError: Zel is write protected !"},
+        status_case{"CtsTimeOut", [] { sm.ctshold[10 + 32 + 25 + 500] = 1000; }, {"-c1", "t.EEP"}, GOOD, 2,
+                    "\nError: Timeout (CTS) !"},
+        status_case{"ErrorReply", [] { sm.streamreply[700] = 'E'; }, {"-c1", "t.EEP"}, GOOD, 2,
+                    "\nError: Cannot program EEPROM at filepos 700 !"},
+        // the upload goes on and ends with the ready line, but the cell is wrong
+        status_case{"PowerOnRateNotReadBack",
+                    [] {
+                        sm.ident[0] = 120, sm.ident[1] = 32, sm.ident[2] = 'V';
+                        sm.readanswers = 4 + 2;
+                        writefile("s.mac", "ZEL310-2\nBAUD 1200\n");
+                    },
+                    {"-c1", "-b115200", "s.mac"}, "", 2,
+                    "\nprogram baudrate 1200: error !" + ready(3632, 61904)},
+        status_case{"VerifyMismatch", [] { sm.badcell[1000] = 0; }, {"-c1", "--verify", "t.EEP"}, GOOD, 2,
+                    CONNECT9600 + verifyfehler(1000, 0)},
+        status_case{"VerifyNoReply", [] { sm.readanswers = 4 + 2 + 48 + 10; }, {"-c1", "--verify", "t.EEP"},
+                    GOOD, 2, CONNECT9600 + "\nError: verify failed at address 74 (no reply) !"}),
+    [](const ::testing::TestParamInfo<status_case> &i) { return std::string(i.param.name); });
+
+// The read-back asks for at most 64 bytes at a time and never across a
+// 64-byte boundary, from address 16 to the end of the image.
+TEST_F(Upload, VerifyReadsPageByPage)
+{
+    t->verify = 1;
+    std::string f = upfile("ZEL530-5", 5000);
+    writefile("t.EEP", f);
+    EXPECT_EQ(uploadeep(t.c()), 1);
+    std::string soll;
+    for (long a = 16; a < 5000; a += 64 - a % 64) {
+        long n = std::min(64 - a % 64, 5000 - a);
+        soll += bytes({0x1B, '&', 'E', (int)(a & 0xFF), (int)(a >> 8), (int)n, 0, 'R'});
+    }
+    EXPECT_EQ(streamed(), f + soll);
+    EXPECT_EQ(t.out(), CONNECT9600 + "\nVerified: 4984 bytes" + ready(5000, 60536));
+}
+
+// The end of the stream: the port's queue drains, then the module has a
+// window to answer for the last block before the ready line. At 115200
+// bit/s the window of this file is 7 ticks and the wire time of its last
+// block of 48 bytes with the trailer (71 bytes, 1 tick): 8 looks at the
+// input, which the scripted clock, moving on at every reading, counts as
+// 16 ticks.
+struct ende_case {
+    const char *name;
+    int lateafter;                  // ticks after the trailer the 'E' comes, -1 none
+    long outq;
+    bool stuck;
+    std::string tail;
+};
+
+static void PrintTo(const ende_case &k, std::ostream *os) { *os << k.name; }
+
+class StreamEnd : public Upload, public ::testing::WithParamInterface<ende_case> {};
+
+TEST_P(StreamEnd, WaitsForTheLastBlock)
+{
+    const ende_case &k = GetParam();
+    sm.rate = 115200;
+    if (k.lateafter >= 0) {
+        sm.latereply = 'E';
+        sm.lateafter = k.lateafter;
+    }
+    sm.outq = k.outq;
+    sm.outqstuck = k.stuck;
+    writefile("t.EEP", GOOD);
+    EXPECT_EQ(uploadeep(t.c()), k.tail == ready(3632, 61904) ? 1 : 0);
+    EXPECT_EQ(t.out(), CONNECT115200 + k.tail);
+    EXPECT_TRUE(closed());
+}
+
+static const std::string AMENDE =
+    "\nError: Cannot program EEPROM at filepos " + std::to_string(FILELEN) + " !";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StreamEnd,
+    ::testing::Values(ende_case{"NoReply", -1, 0, false, ready(3632, 61904)},
+                      ende_case{"ReplyAtOnce", 1, 0, false, AMENDE},
+                      ende_case{"ReplyLateInTheWindow", 15, 0, false, AMENDE},
+                      ende_case{"ReplyAfterTheWindow", 30, 0, false, ready(3632, 61904)},
+                      // the window starts only once the queue is empty
+                      ende_case{"ReplyWhileTheQueueDrains", 40, 100, false, AMENDE},
+                      ende_case{"QueueThatNeverDrains", -1, 100, true, "\nError: Timeout (CTS) !"}),
+    [](const ::testing::TestParamInfo<ende_case> &i) { return std::string(i.param.name); });
 
 } // namespace

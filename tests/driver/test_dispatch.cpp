@@ -27,9 +27,9 @@ static void zeile(testctx &t, const char *text)
     dispatch(t.c());
 }
 
-class Ignoriert : public testing::TestWithParam<const char *> {};
+class Ignored : public testing::TestWithParam<const char *> {};
 
-TEST_P(Ignoriert, OhneMeldungUndWirkung)
+TEST_P(Ignored, NoMessageAndNoEffect)
 {
     testctx t;
     zeile(t, GetParam());
@@ -39,9 +39,9 @@ TEST_P(Ignoriert, OhneMeldungUndWirkung)
     EXPECT_EQ(t->zelnr, 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Zeilen, Ignoriert, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Lines, Ignored, testing::Values(
     "", "     ", " \t ", "; MAKE 3", "   ;PIC 1", "123 abc", "9600 = x", "-5", "$ff",
-    "(PIC)", "=5", "\x81PIC 1", "\xE4" "ber = 3", "_x", "_rand 5", "_x ; = 5", " _PIC 1"));
+    "(PIC)", "=5", "\x81PIC 1", "\xE4" "ber = 3", "_x", "_rand 5", "_x ; = 5", " _PIC 1"), casenames());
 
 struct deffall {
     const char *text;
@@ -53,7 +53,7 @@ static void PrintTo(const deffall &f, std::ostream *os) { showtext(f.text, os); 
 
 class Definition : public testing::TestWithParam<deffall> {};
 
-TEST_P(Definition, SetztKonstante)
+TEST_P(Definition, SetsTheConstant)
 {
     const deffall &f = GetParam();
     testctx t;
@@ -68,7 +68,7 @@ TEST_P(Definition, SetztKonstante)
     EXPECT_EQ(t->zelnr, 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Zeilen, Definition, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Lines, Definition, testing::Values(
     deffall{"MAXLEN = 200 ; limit", "maxlen", 200},
     deffall{"WIDTH 5 = 7", "WIDTH", 7},
     deffall{"  breite=3*4 ; = 9", "BREITE", 12},
@@ -81,10 +81,10 @@ INSTANTIATE_TEST_SUITE_P(Zeilen, Definition, testing::Values(
     deffall{"PICTURE 1 <a=b.bmp>", "PICTURE", 'B'},
     deffall{"_RAND = 4", "_rand", 4},
     deffall{"  _r x = -5", "_R", -5},
-    deffall{"leer =", "LEER", 0}));
+    deffall{"leer =", "LEER", 0}), casenames());
 
 // A directive word is a name like any other and has the same limit.
-TEST(Dispatch, ZuLangesWort)
+TEST(Dispatch, TooLongWord)
 {
     testctx t;
     zeile(t, "PICTURESOFMYCATSANDDOGSANDMICE 1 <x.bmp>");
@@ -100,9 +100,9 @@ struct unbekannt {
 
 static void PrintTo(const unbekannt &f, std::ostream *os) { showtext(f.text, os); }
 
-class Unbekannt : public testing::TestWithParam<unbekannt> {};
+class Unknown : public testing::TestWithParam<unbekannt> {};
 
-TEST_P(Unbekannt, Meldung)
+TEST_P(Unknown, IsReported)
 {
     testctx t;
     zeile(t, GetParam().text);
@@ -110,7 +110,7 @@ TEST_P(Unbekannt, Meldung)
     EXPECT_EQ(t->errors, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Woerter, Unbekannt, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Words, Unknown, testing::Values(
     unbekannt{"MAKE 3", "MAKE 3"},
     unbekannt{"PIC 1", "PIC 1"},
     unbekannt{"  PIC 1 ; x = 3", "  PIC 1 "},
@@ -122,22 +122,22 @@ INSTANTIATE_TEST_SUITE_P(Woerter, Unbekannt, testing::Values(
     unbekannt{"BAU 9600", "BAU 9600"},
     unbekannt{"CO1 9600", "CO1 9600"},
     unbekannt{"Frame 1", "Frame 1"},
-    unbekannt{"PORMAKRO 1", "PORMAKRO 1"}));
+    unbekannt{"PORMAKRO 1", "PORMAKRO 1"}), casenames());
 
 // Lines the later handlers take; whatever those report, the word is known.
-class Schluesselwort : public testing::TestWithParam<const char *> {};
+class Keyword : public testing::TestWithParam<const char *> {};
 
-TEST_P(Schluesselwort, KeinUnbekanntesWort)
+TEST_P(Keyword, NotAnUnknownWord)
 {
     testctx t;
     zeile(t, GetParam());
     EXPECT_EQ(t.out().find("Unknown Command !"), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Woerter, Schluesselwort, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Words, Keyword, testing::Values(
     "PICTURE 1 <x.bmp>", "PICT 1", "Pictureframe 2", "pictures", "FONT 1 <a.fnt>", "Fonts",
     "MAKRO 1", "makros 3", "TOUCHMAKRO 2", "TOUC 2", "PORTMAKRO 3", "portmakros 3",
-    "ZEL530-4", "zelnix", "QO417-2R8", "qox", "BAUD", "BAUDRATE", "COM", "COM1", "comfort"));
+    "ZEL530-4", "zelnix", "QO417-2R8", "qox", "BAUD", "BAUDRATE", "COM", "COM1", "comfort"), casenames());
 
 struct makrofall {
     const char *text;
@@ -146,9 +146,9 @@ struct makrofall {
 
 static void PrintTo(const makrofall &f, std::ostream *os) { showtext(f.text, os); }
 
-class Makrobereich : public testing::TestWithParam<makrofall> {};
+class MacroSection : public testing::TestWithParam<makrofall> {};
 
-TEST_P(Makrobereich, SetztOffset)
+TEST_P(MacroSection, SetsTheSectionOffset)
 {
     testctx t;
     t->maknroff = 77;
@@ -156,12 +156,12 @@ TEST_P(Makrobereich, SetztOffset)
     EXPECT_EQ(t->maknroff, GetParam().offset);
 }
 
-INSTANTIATE_TEST_SUITE_P(Woerter, Makrobereich, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Words, MacroSection, testing::Values(
     makrofall{"MAKRO 1", 0}, makrofall{"MAKROS 3", 0}, makrofall{"makr 3", 0},
     makrofall{"TOUCHMAKRO 1", 256}, makrofall{"TOUC 1", 256}, makrofall{"touchy 1", 256},
     makrofall{"PORTMAKRO 2", 512}, makrofall{"port 2", 512},
     makrofall{"ZEL420-3", 77}, makrofall{"BAUD 9600", 77}, makrofall{"COM1:9600", 77},
-    makrofall{"MAKRO = 5", 77}));
+    makrofall{"MAKRO = 5", 77}), casenames());
 
 struct modellfall {
     const char *text;
@@ -170,10 +170,10 @@ struct modellfall {
 
 static void PrintTo(const modellfall &f, std::ostream *os) { showtext(f.text, os); }
 
-class Modellzeile : public testing::TestWithParam<modellfall> {};
+class ModelLine : public testing::TestWithParam<modellfall> {};
 
 // An open block stays open across a model line.
-TEST_P(Modellzeile, WaehltModell)
+TEST_P(ModelLine, SelectsTheModel)
 {
     testctx t;
     t->aktmaknr = 5;
@@ -185,7 +185,7 @@ TEST_P(Modellzeile, WaehltModell)
     EXPECT_EQ(t->maknroff, 256);
 }
 
-INSTANTIATE_TEST_SUITE_P(Zeilen, Modellzeile, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Lines, ModelLine, testing::Values(
     modellfall{"ZEL310-2", 0},
     modellfall{"ZEL420-3", 1},
     modellfall{"  zel530-4 ; the wide one", 2},
@@ -194,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(Zeilen, Modellzeile, testing::Values(
     modellfall{"qo417-2rX", 4},
     modellfall{"ZEL420-", 3},
     modellfall{"ZELXYZ", 3},
-    modellfall{"QOx", 3}));
+    modellfall{"QOx", 3}), casenames());
 
 struct baudfall {
     const char *text;
@@ -206,7 +206,7 @@ static void PrintTo(const baudfall &f, std::ostream *os) { showtext(f.text, os);
 
 class Baud : public testing::TestWithParam<baudfall> {};
 
-TEST_P(Baud, Softbaud)
+TEST_P(Baud, SetsSoftbaud)
 {
     const baudfall &f = GetParam();
     testctx t;
@@ -219,7 +219,7 @@ TEST_P(Baud, Softbaud)
     EXPECT_EQ(t->aktmaknr, 5);
 }
 
-INSTANTIATE_TEST_SUITE_P(Zeilen, Baud, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Lines, Baud, testing::Values(
     baudfall{"BAUD 19200", 4, ""},
     baudfall{"BAUD 1200", 0, ""},
     baudfall{"BAUD 115200", 7, ""},
@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(Zeilen, Baud, testing::Values(
     baudfall{"BAUD 9600 ; fast", 3, ""},
     baudfall{"BAUD $12C0", 2, ""},
     baudfall{"BAUD 14400", -1, "baudrate 14400 is not supported !"},
-    baudfall{"BAUDX 300", -1, "baudrate 300 is not supported !"}));
+    baudfall{"BAUDX 300", -1, "baudrate 300 is not supported !"}), casenames());
 
 struct comfall {
     int com, newbaud;           // before the line
@@ -249,7 +249,7 @@ static void PrintTo(const comfall &f, std::ostream *os) { showtext(f.text, os); 
 
 class Com : public testing::TestWithParam<comfall> {};
 
-TEST_P(Com, PortUndRate)
+TEST_P(Com, SetsPortAndRate)
 {
     const comfall &f = GetParam();
     testctx t;
@@ -264,7 +264,7 @@ TEST_P(Com, PortUndRate)
     EXPECT_EQ(t->aktmaknr, 5);
 }
 
-INSTANTIATE_TEST_SUITE_P(Zeilen, Com, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Lines, Com, testing::Values(
     comfall{0, 0, "COM1 9600", 1, 9600, ""},
     comfall{0, 0, "COM2:115200", 2, 115200, ""},
     comfall{0, 0, "com2,4800", 2, 4800, ""},
@@ -283,9 +283,9 @@ INSTANTIATE_TEST_SUITE_P(Zeilen, Com, testing::Values(
     comfall{0, 0, "comment", 0, 0, ""},
     comfall{0, 0, "COMMENT about", 0, 0, "Constant \"about\" not defined !"},
     comfall{0, 9600, "COMMENT about", 0, 9600, ""},
-    comfall{0, 0, "COMMENT X", 0, 0, "baudrate 88 is not supported !"}));
+    comfall{0, 0, "COMMENT X", 0, 0, "baudrate 88 is not supported !"}), casenames());
 
-TEST(Dispatch, ZweiteComZeileAendertNichts)
+TEST(Dispatch, SecondComLineChangesNothing)
 {
     testctx t;
     zeile(t, "COM1:9600");
@@ -296,7 +296,7 @@ TEST(Dispatch, ZweiteComZeileAendertNichts)
     EXPECT_EQ(t.out(), "");
 }
 
-TEST(Dispatch, PortNullLaesstSpaeterePortzeileZu)
+TEST(Dispatch, PortZeroAdmitsALaterPortLine)
 {
     testctx t;
     zeile(t, "COM0");
@@ -304,7 +304,7 @@ TEST(Dispatch, PortNullLaesstSpaeterePortzeileZu)
     EXPECT_EQ(t->com, 2);
 }
 
-TEST(Dispatch, BefehlszeileImMakroGehtAnDenBefehl)
+TEST(Dispatch, CommandLineInAMacroGoesToTheEncoder)
 {
     testctx t;
     t->aktmaknr = 0;

@@ -4,23 +4,67 @@
 
 #include <gtest/gtest.h>
 
-TEST(Lines, LongLineIsSplitWithItsOwnNumber)
+#include <ostream>
+#include <string>
+#include <vector>
+
+// One file as the reader sees it: each line as it lands in zeile, and
+// whether its cut-off part is to be reported.
+struct lesefall {
+    const char *name;
+    std::string datei;
+    std::vector<std::string> zeilen;
+    std::vector<int> zulang;        // per line: 1 when the rest was reported
+};
+
+static std::ostream &operator<<(std::ostream &os, const lesefall &f)
 {
+    return os << f.name;
+}
+
+class Zeilenleser : public testing::TestWithParam<lesefall> {};
+
+TEST_P(Zeilenleser, LiestZeilenWieGeschrieben)
+{
+    const lesefall &f = GetParam();
     tempdir d;
-    writefile(d / "a.mac", std::string(300, 'x') + "\nnext\n");
+    writefile(d / "a.mac", f.datei);
     testctx t;
     ASSERT_TRUE(openfile(t.c(), (d / "a.mac").c_str()));
-    ASSERT_TRUE(readzeile(t.c()));
-    EXPECT_EQ(std::string(t->zeile), std::string(254, 'x'));
-    EXPECT_EQ(t->datei[0].line, 1);
-    ASSERT_TRUE(readzeile(t.c()));
-    EXPECT_EQ(std::string(t->zeile), std::string(46, 'x'));
-    EXPECT_EQ(t->datei[0].line, 2);
-    ASSERT_TRUE(readzeile(t.c()));
-    EXPECT_STREQ(t->zeile, "next");
-    EXPECT_EQ(t->datei[0].line, 3);
+    for (size_t i = 0; i < f.zeilen.size(); i++) {
+        ASSERT_TRUE(readzeile(t.c())) << "line " << i + 1;
+        EXPECT_EQ(std::string(t->zeile), f.zeilen[i]) << "line " << i + 1;
+        EXPECT_EQ(t->datei[0].line, (int)i + 1);
+        EXPECT_EQ(t->zulang, f.zulang[i]) << "line " << i + 1;
+    }
+    std::string letzte = t->zeile;
     EXPECT_FALSE(readzeile(t.c()));
+    EXPECT_EQ(std::string(t->zeile), letzte);   // the end leaves the last line
 }
+
+static const std::string BOM = "\xEF\xBB\xBF";
+static const std::string X254(254, 'x');
+
+INSTANTIATE_TEST_SUITE_P(Zeilen, Zeilenleser, testing::Values(
+    lesefall{"Bom", BOM + "MAKRO 1\nx\n", {"MAKRO 1", "x"}, {0, 0}},
+    lesefall{"BomOnly", BOM, {}, {}},
+    lesefall{"BomLaterIsText", "a\n" + BOM + "b\n", {"a", BOM + "b"}, {0, 0}},
+    lesefall{"BomNotCounted", BOM + X254 + "\nb", {X254, "b"}, {0, 0}},
+    lesefall{"LoneCr", "a\rb\rc", {"a", "b", "c"}, {0, 0, 0}},
+    lesefall{"CrLf", "a\r\nb\r\n", {"a", "b"}, {0, 0}},
+    lesefall{"CrThenCrLf", "a\r\r\nb", {"a", "\r", "b"}, {0, 0, 0}},
+    lesefall{"EmptyLines", "\n\n", {"\n", "\n"}, {0, 0}},
+    lesefall{"Exactly254", X254 + "\nb\n", {X254, "b"}, {0, 0}},
+    lesefall{"Exactly254CrLf", X254 + "\r\nb\n", {X254, "b"}, {0, 0}},
+    lesefall{"LongCode", std::string(300, 'x') + "\nnext\n", {X254, "next"}, {1, 0}},
+    lesefall{"LongCodeCrLf", std::string(300, 'x') + "\r\nnext", {X254, "next"}, {1, 0}},
+    lesefall{"LongCodeLoneCr", std::string(300, 'x') + "\rnext", {X254, "next"}, {1, 0}},
+    lesefall{"LongBlanksAndTabs", X254 + "  \t \t\nb", {X254, "b"}, {0, 0}},
+    lesefall{"LongComment", "; " + std::string(300, 'c') + "\nb", {"; " + std::string(252, 'c'), "b"}, {0, 0}},
+    lesefall{"LongCommentAfterCode", "MAKRO 1 ;" + std::string(300, 'c'), {"MAKRO 1 ;" + std::string(245, 'c')}, {0}},
+    lesefall{"SemicolonInString", "#ZL 0,0,';" + std::string(300, 'c'), {"#ZL 0,0,';" + std::string(244, 'c')}, {1}},
+    lesefall{"SemicolonAfterString", "#ZL 0,0,'\"' ;" + std::string(300, 'c'), {"#ZL 0,0,'\"' ;" + std::string(241, 'c')}, {0}}),
+    [](const testing::TestParamInfo<lesefall> &i) { return std::string(i.param.name); });
 
 TEST(Lines, TrimmingKeepsBlanksAndTheFirstCharacter)
 {

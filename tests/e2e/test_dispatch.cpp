@@ -38,7 +38,7 @@ static std::string bilanz(int n)
     return "\n\n---> found " + std::to_string(n) + " Errors !\n\n---> see File <ERROR.OUT>\n<RETURN>";
 }
 
-TEST(Dispatch, IgnorierteZeilen)
+TEST(Dispatch, IgnoredLines)
 {
     tempdir d;
     runresult r = quelle(d, "\n"
@@ -57,7 +57,7 @@ TEST(Dispatch, IgnorierteZeilen)
     EXPECT_EQ(readfile(d / "ERROR.OUT"), "");
 }
 
-TEST(Dispatch, DefinitionenMitTextVorDemGleich)
+TEST(Dispatch, DefinitionsWithTextBeforeTheEqualsSign)
 {
     tempdir d;
     runresult r = quelle(d, "MAXLEN = 200 ; limit\n"
@@ -80,7 +80,7 @@ TEST(Dispatch, DefinitionenMitTextVorDemGleich)
     EXPECT_FALSE(fileexists(d / "src.EEP"));
 }
 
-TEST(Dispatch, PictureMitGleichImNamenIstDefinition)
+TEST(Dispatch, PictureWithEqualsInTheNameIsADefinition)
 {
     tempdir d;
     runresult r = quelle(d, "PICTURE 1 <a=b.bmp>\nBAUD picture\n");
@@ -88,7 +88,7 @@ TEST(Dispatch, PictureMitGleichImNamenIstDefinition)
                          bilanz(1));
 }
 
-TEST(Dispatch, KonstanteVorUndNachDerDefinition)
+TEST(Dispatch, ConstantBeforeAndAfterItsDefinition)
 {
     tempdir d;
     runresult r = quelle(d, "BAUD speed\n"
@@ -101,7 +101,7 @@ TEST(Dispatch, KonstanteVorUndNachDerDefinition)
                          bilanz(2));
 }
 
-TEST(Dispatch, DivisionDurchNullUndLangeNamen)
+TEST(Dispatch, DivisionByZeroAndLongNames)
 {
     tempdir d;
     runresult r = quelle(d, "X = 1/0\n"
@@ -121,7 +121,7 @@ TEST(Dispatch, DivisionDurchNullUndLangeNamen)
                   bilanz(4));
 }
 
-TEST(Dispatch, UnbekannteWoerter)
+TEST(Dispatch, UnknownWords)
 {
     tempdir d;
     runresult r = quelle(d, "MAKE 3\nPIC 1 ; a picture\n");
@@ -130,7 +130,7 @@ TEST(Dispatch, UnbekannteWoerter)
                          fehler(2, "PIC 1 ", "Unknown Command !") + bilanz(2));
 }
 
-TEST(Dispatch, BefehlszeileOhneMakro)
+TEST(Dispatch, CommandLineWithoutMacro)
 {
     tempdir d;
     runresult r = quelle(d, "#ZL 1,2,'a;b'\n  #XX\n");
@@ -138,7 +138,7 @@ TEST(Dispatch, BefehlszeileOhneMakro)
                          fehler(2, "  #XX", "No Macronumber defined !") + bilanz(2));
 }
 
-TEST(Dispatch, BaudFormen)
+TEST(Dispatch, BaudForms)
 {
     tempdir d;
     runresult r = quelle(d, "BAUD 19200\n"
@@ -155,7 +155,7 @@ TEST(Dispatch, BaudFormen)
 
 // Every COM test ends with an unknown word: a run with errors does not
 // upload, whatever port the source or the command line names.
-TEST(Dispatch, ComRateOhneKommandozeile)
+TEST(Dispatch, ComRateWithoutCommandLine)
 {
     tempdir d;
     runresult r = quelle(d, "COM1:12345\nPIC\n");
@@ -163,14 +163,14 @@ TEST(Dispatch, ComRateOhneKommandozeile)
                          fehler(2, "PIC", "Unknown Command !") + bilanz(2));
 }
 
-TEST(Dispatch, ComRateNachMinusB)
+TEST(Dispatch, ComRateAfterOptionB)
 {
     tempdir d;
     runresult r = quelle(d, "COM1:12345\nCOMMENT nothing here\nPIC\n", {"-b9600"});
     EXPECT_EQ(r.out, kopf() + fehler(3, "PIC", "Unknown Command !") + bilanz(1));
 }
 
-TEST(Dispatch, ComRateNachUnzulaessigemMinusB)
+TEST(Dispatch, ComRateAfterUnsupportedOptionB)
 {
     tempdir d;
     runresult r = quelle(d, "COM1:12345\nPIC\n", {"-b300"});
@@ -179,7 +179,7 @@ TEST(Dispatch, ComRateNachUnzulaessigemMinusB)
                          fehler(2, "PIC", "Unknown Command !") + bilanz(2));
 }
 
-TEST(Dispatch, ErsteComRateBleibt)
+TEST(Dispatch, FirstComRateStays)
 {
     tempdir d;
     runresult r = quelle(d, "COM2:4800\nCOM1:1234\nCOM1 x\nCOMMENT nothing here\nPIC\n",
@@ -187,7 +187,7 @@ TEST(Dispatch, ErsteComRateBleibt)
     EXPECT_EQ(r.out, kopf() + fehler(5, "PIC", "Unknown Command !") + bilanz(1));
 }
 
-TEST(Dispatch, CommentIstEineComZeile)
+TEST(Dispatch, CommentIsAComLine)
 {
     tempdir d;
     runresult r = quelle(d, "COMMENT nothing here\nComment\n");
@@ -205,9 +205,9 @@ struct modellfall {
 
 static void PrintTo(const modellfall &m, std::ostream *os) { showtext(m.zeile, os); }
 
-class Modellzeile : public testing::TestWithParam<modellfall> {};
+class ModelLine : public testing::TestWithParam<modellfall> {};
 
-TEST_P(Modellzeile, KopfDerUploaddatei)
+TEST_P(ModelLine, HeaderOfTheUploadFile)
 {
     tempdir d;
     runresult r = quelle(d, std::string(GetParam().zeile) + "\n");
@@ -218,14 +218,14 @@ TEST_P(Modellzeile, KopfDerUploaddatei)
     EXPECT_EQ((unsigned char)eep[30], GetParam().breite - 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modelle, Modellzeile, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Models, ModelLine, testing::Values(
     modellfall{"ZEL310-2", "ZEL310-2", 120},
     modellfall{"zel420-3 ; the small one", "ZEL420-3", 160},
     modellfall{"  ZEL530-4", "ZEL530-4", 240},
     modellfall{"qo417-2r8", "QO417-2R", 128},
     modellfall{"ZEL420-", "ZEL530-5", 240},
     modellfall{"ZEL420-3\nZELDA", "ZEL420-3", 160},
-    modellfall{"QO417-2R8\nZEL310-2 later", "ZEL310-2", 120}));
+    modellfall{"QO417-2R8\nZEL310-2 later", "ZEL310-2", 120}), casenames());
 
 TEST(Dispatch, Destination)
 {
@@ -238,7 +238,7 @@ TEST(Dispatch, Destination)
     EXPECT_FALSE(fileexists(d / "src.EEP"));
 }
 
-TEST(Dispatch, DestinationOhneNamen)
+TEST(Dispatch, DestinationWithoutName)
 {
     tempdir d;
     runresult r = quelle(d, "DESTINATION prog.bin\n");
@@ -249,7 +249,7 @@ TEST(Dispatch, DestinationOhneNamen)
     EXPECT_FALSE(fileexists(d / "prog.bin"));
 }
 
-TEST(Dispatch, KonstanteAusIncludeDatei)
+TEST(Dispatch, ConstantFromIncludeFile)
 {
     tempdir d;
     writefile(d / "def.mac", "tempo = 4801\n");
@@ -267,7 +267,7 @@ TEST(Dispatch, KonstanteAusIncludeDatei)
                          bilanz(3));
 }
 
-TEST(Dispatch, IncludeDateiFehlt)
+TEST(Dispatch, IncludeFileMissing)
 {
     tempdir d;
     runresult r = quelle(d, "\nINCLUDE <none.mac>\nBAUD 1\n");
@@ -289,8 +289,10 @@ TEST(Dispatch, ModelBaudAndComLinesKeepTheMacroOpen)
                              "TOUCHMAKRO 4\n#DE\n");
     runresult r = runprog(d.path, ZELCOMP_BIN, {"-o", "src.mac"}, "",
                           {"ZEL_COM1=" + (d / "no-port")});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out.substr(r.out.size() - 27), "\nError: cannot open COM1: !");
+    EXPECT_EQ(r.status, 2);
+    std::string schluss = "\nError: cannot open COM1: !\n" + d / "no-port" + ": No such file or directory";
+    ASSERT_GE(r.out.size(), schluss.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - schluss.size()), schluss);
     std::string eeo = readfile(d / "src.EEO");
     EXPECT_EQ(eintrag(eeo, 3), bytes({0x30, 0x0E, 9, 0}));
     EXPECT_EQ(eintrag(eeo, 256 + 4), bytes({0x39, 0x0E, 3, 0}));
@@ -326,8 +328,9 @@ TEST(Dispatch, PortFromComLineAndCommandLine)
         args.push_back("src.mac");
         runresult r = runprog(d.path, ZELCOMP_BIN, args, "",
                               {std::string("ZEL_COM") + k.port + "=" + (d / "no-port")});
-        EXPECT_EQ(r.status, 0) << k.text;
+        EXPECT_EQ(r.status, 2) << k.text;
         EXPECT_EQ(r.out.substr(r.out.find("\n 3632 bytes used\n") + 18),
-                  std::string("\nError: cannot open COM") + k.port + ": !") << k.text;
+                  std::string("\nError: cannot open COM") + k.port + ": !\n" + d / "no-port" +
+                      ": No such file or directory") << k.text;
     }
 }

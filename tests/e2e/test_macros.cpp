@@ -60,9 +60,9 @@ void PrintTo(const modell &m, std::ostream *os)
     *os << m.zeile;
 }
 
-class Makros : public ::testing::TestWithParam<modell> {};
+class Macros : public ::testing::TestWithParam<modell> {};
 
-TEST_P(Makros, ObjectAndUploadFile)
+TEST_P(Macros, ObjectAndUploadFile)
 {
     const modell &m = GetParam();
     tempdir d;
@@ -99,9 +99,9 @@ TEST_P(Makros, ObjectAndUploadFile)
     EXPECT_EQ(readfile(d / "ERROR.OUT"), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Modelle, Makros, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(Models, Macros, ::testing::Values(
     modell{0, "ZEL310-2", 22, 26},
     modell{1, "ZEL420-3", 16, 20},
     modell{2, "ZEL530-4", 16, 20},
     modell{3, "ZEL530-5", 16, 20},
-    modell{4, "QO417-2R8", 22, 26}));
+    modell{4, "QO417-2R8", 22, 26}), casenames());

@@ -131,10 +131,11 @@ TEST(Run, PortAndRateFromTheCommandLine)
     writefile(d / "demo.mac", "");
     runresult r = runprog(d.path, ZELCOMP_BIN, {"-C2", "-B19200", "demo.mac"}, "",
                           {"ZEL_COM2=" + (d / "no-such-port")});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, std::string(BANNER) + "\nOpen File <demo.mac>"
                          "\nWrite EEPROM Upload File demo.EEP" + OVERVIEW_EMPTY +
-                         "\nError: cannot open COM2: !");
+                         "\nError: cannot open COM2: !\n" + d / "no-such-port" +
+                         ": No such file or directory");
     EXPECT_TRUE(fileexists(d / "demo.EEP"));
 }
 

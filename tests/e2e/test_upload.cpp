@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 #ifdef ZELSIM_BIN
@@ -216,7 +217,7 @@ TEST(Upload, ThirtyTwoKilobyteLimit)
         else
             soll += "\nnot enough EEPROM Memory !  (32769 bytes are needed)";
         lauf l = hochladen(d, {"-s", "32", "-b", "115200"}, {"-c1", "x.EEP"}, soll);
-        EXPECT_EQ(l.r.status, 0);
+        EXPECT_EQ(l.r.status, groesse == 32768 ? 0 : 2);
         EXPECT_EQ(l.r.out, soll);
         ASSERT_EQ(l.simstatus, 0);
         std::string e = l.eeprom;
@@ -236,7 +237,7 @@ TEST(Upload, WriteProtectedModule)
     std::string soll = BANNER + verbunden("ZEL530-5", "", 240, 128, 64, 115200) +
                        programm("x.EEP", 115200) + "\nError: Zel is write protected !";
     lauf l = hochladen(d, {"-w", "-b", "115200", "-v"}, {"-c1", "x.EEP"}, soll);
-    EXPECT_EQ(l.r.status, 0);
+    EXPECT_EQ(l.r.status, 2);
     EXPECT_EQ(l.r.out, soll);
     ASSERT_EQ(l.simstatus, 0);
     EXPECT_TRUE(l.eeprom == std::string(65536, '\xFF'));
@@ -261,7 +262,7 @@ TEST(Upload, ErrorReplyStopsTheStream)
                         programm("x.EEP", 115200) + "\nError: Cannot program EEPROM at filepos ";
     lauf l = hochladen(d, {"-e", "1000", "-b", "115200"}, {"-c1", "x.EEP"},
                        [&](const std::string &out) { return out.rfind(vorne, 0) == 0; });
-    EXPECT_EQ(l.r.status, 0);
+    EXPECT_EQ(l.r.status, 2);
     ASSERT_EQ(l.r.out.substr(0, vorne.size()), vorne);
     long n = atol(l.r.out.c_str() + vorne.size());
     EXPECT_GE(n, pos);
@@ -282,7 +283,7 @@ TEST(Upload, WrongModel)
     std::string soll = std::string(BANNER) +
                        "\nconnecting ZEL530-5 on COM1:  (wrong ZEL ! UZ ZEL530-4)   not found !";
     lauf l = hochladen(d, {"-m", "ZEL530-4", "-b", "115200"}, {"-c1", "x.EEP"}, soll);
-    EXPECT_EQ(l.r.status, 0);
+    EXPECT_EQ(l.r.status, 2);
     EXPECT_EQ(l.r.out, soll);
     ASSERT_EQ(l.simstatus, 0);
     EXPECT_TRUE(l.eeprom == std::string(65536, '\xFF'));
@@ -317,12 +318,88 @@ TEST(Upload, UploadFileHeader)
                                                programm("x.EEP", 115200) + fertig(3700, 61836)
                                          : f.meldung);
         lauf l = hochladen(d, {"-b", "115200", "-v"}, {"-c1", "x.EEP"}, soll);
-        EXPECT_EQ(l.r.status, 0);
+        EXPECT_EQ(l.r.status, f.meldung.empty() ? 0 : 2);
         EXPECT_EQ(l.r.out, soll) << f.name;
         ASSERT_EQ(l.simstatus, 0);
         if (!f.meldung.empty()) {
             EXPECT_EQ(l.log, "") << f.name;
         }
+    }
+}
+
+struct vertrauensfall {
+    const char *name;
+    std::vector<std::string> sim;
+    std::vector<std::string> args;     // x.EEP is named last
+    std::string datei;                 // the upload file
+    std::string soll;                  // the console text after the banner
+    int status;
+    bool gehoert;                      // the module heard the host at all
+};
+
+// Uploads the user can trust: a slow module found with its real size, the
+// read-back catching a cell that stores a wrong byte, damaged files
+// refused before the line is touched, and the exit status of each.
+TEST(Upload, TrustworthyOutcomes)
+{
+    std::string bild = muster(5000, 4);
+    std::string gut = eepfile(3, bild);
+    char falsch[80];
+    snprintf(falsch, sizeof falsch, "\nError: verify failed at address 1000 (wrote 0x%02X, read 0x%02X) !",
+             (unsigned char)bild[1000], (unsigned char)~bild[1000]);
+    const std::string ungueltig = "\n x.EEP is not a valid EEPROM-File for a ZEL !";
+    const vertrauensfall faelle[] = {
+        // 8 bytes of a read take 67 ms at 1200 bit/s, longer than the bare
+        // reply wait; the module's replies come at the wire speed too
+        {"1200", {"-p", "-b", "1200"}, {"-c1", "-b115200"}, gut,
+         verbunden("ZEL530-5", ".......", 240, 128, 64, 1200) + programm("x.EEP", 115200) +
+             fertig(5000, 60536),
+         0, true},
+        {"verified", {"-b", "115200"}, {"-c1", "--verify"}, gut,
+         verbunden("ZEL530-5", "", 240, 128, 64, 115200) + programm("x.EEP", 115200) +
+             "\nVerified: 4984 bytes" + fertig(5000, 60536),
+         0, true},
+        {"bad cell", {"-b", "115200", "-k", "1000"}, {"-c1", "--verify"}, gut,
+         verbunden("ZEL530-5", "", 240, 128, 64, 115200) + programm("x.EEP", 115200) + falsch, 2,
+         true},
+        // the module answers for the image's last byte 4 ms after it came, at
+        // 2400 bit/s, when the host has long written the trailer
+        {"late error", {"-r", "-b", "2400", "-e", "4999"}, {"-c1"}, gut,
+         verbunden("ZEL530-5", "......", 240, 128, 64, 2400) + programm("x.EEP", 2400) +
+             "\nError: Cannot program EEPROM at filepos " + std::to_string(gut.size()) + " !",
+         2, true},
+        {"truncated", {"-b", "115200"}, {"-c1"}, gut.substr(0, 1000), ungueltig, 2, false},
+        {"padded", {"-b", "115200"}, {"-c1"}, gut + "\x0c", ungueltig, 2, false},
+    };
+    for (const vertrauensfall &f : faelle) {
+        tempdir d;
+        writefile(d / "x.EEP", f.datei);
+        std::vector<std::string> sim = f.sim, args = f.args;
+        sim.push_back("-v");
+        args.push_back("x.EEP");
+        std::string soll = BANNER + f.soll;
+        lauf l = hochladen(d, sim, args, soll);
+        EXPECT_EQ(l.r.out, soll) << f.name;
+        EXPECT_EQ(l.r.status, f.status) << f.name;
+        EXPECT_EQ(!l.log.empty(), f.gehoert) << f.name << l.log;
+    }
+}
+
+// A port that cannot be opened is an upload failure too, and the line
+// after the message says which device and why; an empty variable is no
+// device at all, not the default port.
+TEST(Upload, PortThatCannotBeOpened)
+{
+    tempdir d;
+    writefile(d / "x.EEP", eepfile(3, muster(4000, 1)));
+    const std::pair<std::string, std::string> faelle[] = {
+        {d / "none", d / "none" + ": No such file or directory"},
+        {"", "ZEL_COM1: is empty, it names no device"},
+    };
+    for (const auto &f : faelle) {
+        runresult r = runprog(d.path, ZELCOMP_BIN, {"-c1", "x.EEP"}, "", {"ZEL_COM1=" + f.first});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, BANNER + std::string("\nError: cannot open COM1: !\n") + f.second);
     }
 }
 

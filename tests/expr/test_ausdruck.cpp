@@ -18,7 +18,7 @@ static void PrintTo(const fall &f, std::ostream *os) { showtext(f.text, os); }
 
 class Ausdruck : public testing::TestWithParam<fall> {};
 
-TEST_P(Ausdruck, WertUndRest)
+TEST_P(Ausdruck, ValueAndRest)
 {
     const fall &f = GetParam();
     testctx t;
@@ -29,7 +29,7 @@ TEST_P(Ausdruck, WertUndRest)
     EXPECT_EQ(t.out(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Rechnen, Ausdruck, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Arithmetic, Ausdruck, testing::Values(
     fall{"2+3*4", 14, ""},
     fall{"(2+3)*4", 20, ""},
     fall{"10-3-2", 5, ""},
@@ -39,9 +39,9 @@ INSTANTIATE_TEST_SUITE_P(Rechnen, Ausdruck, testing::Values(
     fall{"7/-2", -3, ""},
     fall{"3*-2", -6, ""},
     fall{" 2 * ( 3 + 4 ) ", 14, ""},
-    fall{"\t1\t+\t2", 3, ""}));
+    fall{"\t1\t+\t2", 3, ""}), casenames());
 
-INSTANTIATE_TEST_SUITE_P(Zahlen, Ausdruck, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Numbers, Ausdruck, testing::Values(
     fall{"-$10", -16, ""},
     fall{"-%101", -5, ""},
     fall{"-A", -65, ""},
@@ -61,9 +61,9 @@ INSTANTIATE_TEST_SUITE_P(Zahlen, Ausdruck, testing::Values(
     fall{"", 0, ""},
     fall{"   ", 0, ""},
     fall{"x", 88, ""},
-    fall{"intern8X16", 5, ""}));
+    fall{"intern8X16", 5, ""}), casenames());
 
-INSTANTIATE_TEST_SUITE_P(Klammern, Ausdruck, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Brackets, Ausdruck, testing::Values(
     fall{"(1+2", 3, ""},
     fall{"1+2)", 3, ""},
     fall{"1+2) ,4", 3, ",4"},
@@ -74,9 +74,9 @@ INSTANTIATE_TEST_SUITE_P(Klammern, Ausdruck, testing::Values(
     fall{"+5", 5, ""},
     fall{"1+2,3", 3, ",3"},
     fall{"5 = 7", 5, "= 7"},
-    fall{"\x81" "5", 0, "\x81" "5"}));
+    fall{"\x81" "5", 0, "\x81" "5"}), casenames());
 
-INSTANTIATE_TEST_SUITE_P(Ueberlauf, Ausdruck, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Overflow, Ausdruck, testing::Values(
     fall{"$FFFFFFFF", -1, ""},
     fall{"$1FFFFFFFF", -1, ""},
     fall{"4294967296", 0, ""},
@@ -90,9 +90,9 @@ INSTANTIATE_TEST_SUITE_P(Ueberlauf, Ausdruck, testing::Values(
     fall{"-2147483648/-1", -2147483647 - 1, ""},
     fall{"$80000000/-1", -2147483647 - 1, ""},
     fall{"-2147483648/1", -2147483647 - 1, ""},
-    fall{"-%10000000000000000000000000000000", -2147483647 - 1, ""}));
+    fall{"-%10000000000000000000000000000000", -2147483647 - 1, ""}), casenames());
 
-TEST(AusdruckFehler, DivisionDurchNullGibtNullUndMeldet)
+TEST(AusdruckErrors, DivisionByZeroGivesZeroAndReports)
 {
     testctx t;
     t.line("7/0+1, 2");
@@ -102,7 +102,7 @@ TEST(AusdruckFehler, DivisionDurchNullGibtNullUndMeldet)
     EXPECT_EQ(t.out(), "\n--> 7/0+1, 2Division by zero !\n");
 }
 
-TEST(AusdruckFehler, DivisionDurchLeereZahl)
+TEST(AusdruckErrors, DivisionByAnEmptyNumber)
 {
     testctx t;
     t.line("-2147483648/(5-5)");
@@ -110,7 +110,7 @@ TEST(AusdruckFehler, DivisionDurchLeereZahl)
     EXPECT_EQ(t->errors, 1);
 }
 
-TEST(AusdruckFehler, UnbekannterNameZaehltNull)
+TEST(AusdruckErrors, UnknownNameCountsZero)
 {
     testctx t;
     t.line("3+nix*2");
@@ -119,7 +119,7 @@ TEST(AusdruckFehler, UnbekannterNameZaehltNull)
     EXPECT_EQ(t.out(), "\n--> 3+nix*2Constant \"nix\" not defined !\n");
 }
 
-TEST(AusdruckFehler, ZuLangerNameZaehltNullOhneZweiteMeldung)
+TEST(AusdruckErrors, TooLongNameCountsZeroWithoutSecondMessage)
 {
     testctx t;
     t.line("1+ABCDEFGHIJKLMNOPQRSTUVWXYZabcd+2");
@@ -130,7 +130,7 @@ TEST(AusdruckFehler, ZuLangerNameZaehltNullOhneZweiteMeldung)
                        "Name is to long (max. 29 characters) !\n");
 }
 
-TEST(AusdruckFehler, NamenMitUnterstrich)
+TEST(AusdruckErrors, NamesWithUnderscore)
 {
     testctx t;
     newkonst(t.c(), "_rand", 4);

@@ -13,7 +13,7 @@ static int wert(testctx &t, const char *text)
     return ausdruck(t.c());
 }
 
-TEST(Konst, Vordefiniert)
+TEST(Konst, Predefined)
 {
     testctx t;
     ASSERT_EQ(t->konstanz, 31);
@@ -32,7 +32,7 @@ TEST(Konst, Vordefiniert)
     EXPECT_EQ(t->errors, 0);
 }
 
-TEST(Konst, VordefinierteLassenSichUeberschreiben)
+TEST(Konst, PredefinedCanBeRedefined)
 {
     testctx t;
     EXPECT_EQ(newkonst(t.c(), "A", 1), 1);
@@ -40,7 +40,7 @@ TEST(Konst, VordefinierteLassenSichUeberschreiben)
     EXPECT_EQ(t->konstanz, 31);
 }
 
-TEST(Konst, NeudefinitionEinEintrag)
+TEST(Konst, RedefinitionKeepsOneEntry)
 {
     testctx t;
     newkonst(t.c(), "abc", 1);
@@ -50,7 +50,7 @@ TEST(Konst, NeudefinitionEinEintrag)
     EXPECT_STREQ(t->konst[31].name, "ABC");
 }
 
-TEST(Konst, VerwendungVorDefinition)
+TEST(Konst, UseBeforeDefinition)
 {
     testctx t;
     EXPECT_EQ(wert(t, "breite"), 0);
@@ -60,7 +60,7 @@ TEST(Konst, VerwendungVorDefinition)
     EXPECT_EQ(t->errors, 1);
 }
 
-TEST(Konst, NeunundzwanzigZeichen)
+TEST(Konst, TwentyNineCharacters)
 {
     testctx t;
     const char *name = "abcdefghijklmnopqrstuvwxyz_29";
@@ -76,7 +76,7 @@ TEST(Konst, NeunundzwanzigZeichen)
     EXPECT_EQ(t->errors, 1);
 }
 
-TEST(Konst, LangerNameWirdAbgewiesen)
+TEST(Konst, LongNameIsRefused)
 {
     testctx t;
     t.line("abcdefghijklmnopqrstuvwxyz_29X = 3");
@@ -91,7 +91,7 @@ TEST(Konst, LangerNameWirdAbgewiesen)
     EXPECT_EQ(t->konstanz, 31);
 }
 
-TEST(Konst, SehrLangerNameInGrossemPuffer)
+TEST(Konst, VeryLongNameInALargeBuffer)
 {
     testctx t;
     std::string lang(250, 'q');
@@ -101,7 +101,7 @@ TEST(Konst, SehrLangerNameInGrossemPuffer)
     EXPECT_STREQ(t->zptr, ",1");
 }
 
-TEST(Konst, GetkonststrUeberspringtWeissraumUndHaeltDahinter)
+TEST(Konst, GetkonststrSkipsWhiteSpaceAndStopsBehindTheName)
 {
     testctx t;
     t.line("  _x1 y");
@@ -111,7 +111,7 @@ TEST(Konst, GetkonststrUeberspringtWeissraumUndHaeltDahinter)
     EXPECT_STREQ(t->zptr, " y");
 }
 
-TEST(Konst, GetkonststrOhneName)
+TEST(Konst, GetkonststrWithoutName)
 {
     testctx t;
     t.line(" 1abc");
@@ -122,7 +122,7 @@ TEST(Konst, GetkonststrOhneName)
     EXPECT_EQ(t.out(), "\n-->  1abcConstant must begin with '_' or 'A'-'Z' !\n");
 }
 
-TEST(Konst, TabelleVoll)
+TEST(Konst, TableFull)
 {
     testctx t;
     char name[16];

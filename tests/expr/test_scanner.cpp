@@ -6,7 +6,7 @@
 
 #include <ostream>
 
-TEST(Klassen, JedesByte)
+TEST(Classes, EveryByte)
 {
     for (int ch = -128; ch < 256; ch++) {
         bool buchstabe = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
@@ -21,7 +21,7 @@ TEST(Klassen, JedesByte)
     }
 }
 
-TEST(Nxtzeichen, UeberspringtWeissraum)
+TEST(Nxtzeichen, SkipsWhiteSpace)
 {
     testctx t;
     t.line(" \t\n\v\f\rx y");
@@ -33,7 +33,7 @@ TEST(Nxtzeichen, UeberspringtWeissraum)
     EXPECT_STREQ(t->zptr, "y");
 }
 
-TEST(Nxtzeichen, BleibtAmZeilenende)
+TEST(Nxtzeichen, StaysAtTheEndOfTheLine)
 {
     testctx t;
     t.line("");
@@ -51,7 +51,7 @@ static void PrintTo(const trennfall &f, std::ostream *os) { showtext(f.text, os)
 
 class Nxttrennzch : public testing::TestWithParam<trennfall> {};
 
-TEST_P(Nxttrennzch, HaeltAmTrennzeichen)
+TEST_P(Nxttrennzch, StopsAtTheSeparator)
 {
     testctx t;
     t.line(GetParam().text);
@@ -59,7 +59,7 @@ TEST_P(Nxttrennzch, HaeltAmTrennzeichen)
     EXPECT_STREQ(t->zptr, GetParam().rest);
 }
 
-INSTANTIATE_TEST_SUITE_P(Trenner, Nxttrennzch, testing::Values(
+INSTANTIATE_TEST_SUITE_P(Separators, Nxttrennzch, testing::Values(
     trennfall{"COM1 9600", " 9600"},
     trennfall{"COM1\t9600", "\t9600"},
     trennfall{"COM1,9600", ",9600"},
@@ -70,4 +70,4 @@ INSTANTIATE_TEST_SUITE_P(Trenner, Nxttrennzch, testing::Values(
     trennfall{"a=b c", " c"},
     trennfall{"a\nb c", " c"},
     trennfall{" x", " x"},
-    trennfall{"", ""}));
+    trennfall{"", ""}), casenames());

@@ -57,9 +57,9 @@ void PrintTo(const fall &f, std::ostream *os)
     *os << "model " << f.modell << ": " << f.zeile;
 }
 
-class Beispiel : public ::testing::TestWithParam<fall> {};
+class Example : public ::testing::TestWithParam<fall> {};
 
-TEST_P(Beispiel, BytesAndMessages)
+TEST_P(Example, BytesAndMessages)
 {
     const fall &f = GetParam();
     ergebnis e = kompiliere(f.zeile, f.modell);
@@ -75,7 +75,7 @@ static std::string kette(int n, char ch = 'x')
     return std::string(n, ch);
 }
 
-INSTANTIATE_TEST_SUITE_P(Zelbefehl, Beispiel, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(Zelbefehl, Example, ::testing::Values(
     fall{3, "#G 0,0,119,31", bytes({0x1B, 0x47, 0, 0, 0x77, 0x1F}), {}},
     fall{3, "#ZL 10,20,'Hi'", bytes({0x1B, 0x5A, 0x4C, 0x0A, 0x14, 0x48, 0x69, 0}), {}},
     fall{3, "#zl 10,20,'Hi'", bytes({0x1B, 0x5A, 0x6C, 0x0A, 0x14, 0x48, 0x69, 0}), {}},
@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(Zelbefehl, Beispiel, ::testing::Values(
     fall{3, "#IW 1,'" + kette(190) + "'", bytes({0x1B, 'I', 'W', 1, 190}) + kette(190), {}},
     fall{3, "#IW 1,'" + kette(191) + "'", "", {WRONG}},
     fall{2, "#IW 1,'" + kette(186) + "'", bytes({0x1B, 'I', 'W', 1, 186}) + kette(186), {}},
-    fall{2, "#IW 1,'" + kette(187) + "'", "", {WRONG}}));
+    fall{2, "#IW 1,'" + kette(187) + "'", "", {WRONG}}), casenames());
 
 // B LEFT: the second letter is taken across the blank, the rest of the
 // word is the first value.
@@ -244,9 +244,11 @@ static std::string liste(int n)
     return s + "'";
 }
 
-class Tabelle : public ::testing::TestWithParam<befehlfall> {};
+static void PrintTo(const befehlfall &f, std::ostream *os) { *os << f.name; }
 
-TEST_P(Tabelle, CountsAndModels)
+class Table : public ::testing::TestWithParam<befehlfall> {};
+
+TEST_P(Table, CountsAndModels)
 {
     const befehlfall &f = GetParam();
     for (int m = 0; m < 5; m++) {
@@ -288,13 +290,9 @@ TEST_P(Tabelle, CountsAndModels)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Zelbefehl, Tabelle, ::testing::ValuesIn(alle()),
+INSTANTIATE_TEST_SUITE_P(Zelbefehl, Table, ::testing::ValuesIn(alle()),
                          [](const ::testing::TestParamInfo<befehlfall> &i) {
-                             std::string s;
-                             for (char ch : i.param.name)
-                                 s += isalpha((unsigned char)ch) ? std::string(1, ch)
-                                                                 : std::to_string((int)ch);
-                             return s;
+                             return casename(i.param.name);
                          });
 
 // The commands with a count byte or a picture, on every model.

@@ -34,7 +34,7 @@ static std::string fehler(int zeile, const std::string &text, const std::string 
     return "\nError in file <m.mac> line " + std::to_string(zeile) + "\n--> " + text + msg + "\n";
 }
 
-TEST(Makroblock, NumbersSectionsAndIncludes)
+TEST(MacroBlock, NumbersSectionsAndIncludes)
 {
     tempdir d;
     writefile(d / "inc.mac", "#DA\n#DE\n");
@@ -82,7 +82,7 @@ TEST(Makroblock, NumbersSectionsAndIncludes)
                                27, 'X', 1, 27, 'D', 'A', 27, 'D', 'E'}));
 }
 
-TEST(Makroblock, ErrorsAreReportedAndCounted)
+TEST(MacroBlock, ErrorsAreReportedAndCounted)
 {
     tempdir d;
     lauf l = uebersetze(d,
@@ -112,7 +112,7 @@ TEST(Makroblock, ErrorsAreReportedAndCounted)
 
 // A block that is still empty when a picture is stored starts with its
 // first command, behind the picture.
-TEST(Makroblock, EmptyBlockAcrossAPicture)
+TEST(MacroBlock, EmptyBlockAcrossAPicture)
 {
     tempdir d;
     writefile(d / "p.blh", bytes({8, 2, 0xFF, 0x81}));
@@ -127,7 +127,7 @@ TEST(Makroblock, EmptyBlockAcrossAPicture)
 }
 
 // Model lines, BAUD and COM leave the block open; a comment line too.
-TEST(Makroblock, DirectivesThatDoNotClose)
+TEST(MacroBlock, DirectivesThatDoNotClose)
 {
     tempdir d;
     lauf l = uebersetze(d,
@@ -143,7 +143,7 @@ TEST(Makroblock, DirectivesThatDoNotClose)
 }
 
 // The last block is entered at the end of the source, whatever its length.
-TEST(Makroblock, LastBlockEnteredAtTheEnd)
+TEST(MacroBlock, LastBlockEnteredAtTheEnd)
 {
     tempdir d;
     std::string q = "PORTMAKRO 255\n";

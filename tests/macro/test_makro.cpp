@@ -36,9 +36,11 @@ struct nummer {
     const char *meldung;     // "" when it opens
 };
 
-class Makronummer : public ::testing::TestWithParam<nummer> {};
+static void PrintTo(const nummer &f, std::ostream *os) { showtext(f.zeile, os); }
 
-TEST_P(Makronummer, OpensOrReports)
+class MacroNumber : public ::testing::TestWithParam<nummer> {};
+
+TEST_P(MacroNumber, OpensOrReports)
 {
     const nummer &f = GetParam();
     testctx t;
@@ -50,7 +52,7 @@ TEST_P(Makronummer, OpensOrReports)
         EXPECT_EQ(t.out(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Openmakro, Makronummer, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(Openmakro, MacroNumber, ::testing::Values(
     nummer{"MAKRO 0", 0, ""},
     nummer{"MAKRO 255", 255, ""},
     nummer{"MAKRO $FF", 255, ""},
@@ -58,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(Openmakro, Makronummer, ::testing::Values(
     nummer{"MAKRO A-60", 5, ""},
     nummer{"MAKRO 256", -1, "Macronumber 256 is wrong, (allowed: 0..255) !"},
     nummer{"MAKRO -1", -1, "Macronumber -1 is wrong, (allowed: 0..255) !"},
-    nummer{"MAKRO", -1, "there is no Macronumber !"}));
+    nummer{"MAKRO", -1, "there is no Macronumber !"}), casenames());
 
 TEST(Openmakro, StartsAtTheEndOfTheDataArea)
 {
@@ -93,9 +95,14 @@ struct abschnitt {
     int index;
 };
 
-class Abschnitt : public ::testing::TestWithParam<abschnitt> {};
+static void PrintTo(const abschnitt &f, std::ostream *os)
+{
+    *os << "section " << f.maknroff << " macro " << f.nr;
+}
 
-TEST_P(Abschnitt, EntryAndCountersOfTheSection)
+class Section : public ::testing::TestWithParam<abschnitt> {};
+
+TEST_P(Section, EntryAndCountersOfTheSection)
 {
     const abschnitt &f = GetParam();
     testctx t;
@@ -117,9 +124,9 @@ TEST_P(Abschnitt, EntryAndCountersOfTheSection)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Closemakro, Abschnitt, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(Closemakro, Section, ::testing::Values(
     abschnitt{0, 5, 5}, abschnitt{256, 5, 261}, abschnitt{512, 7, 519},
-    abschnitt{512, 255, 767}, abschnitt{256, 0, 256}));
+    abschnitt{512, 255, 767}, abschnitt{256, 0, 256}), casenames());
 
 TEST(Openmakro, SameNumberInTwoSections)
 {

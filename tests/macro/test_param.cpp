@@ -26,9 +26,9 @@ void PrintTo(const listfall &f, std::ostream *os)
     *os << f.zeile;
 }
 
-class Liste : public ::testing::TestWithParam<listfall> {};
+class List : public ::testing::TestWithParam<listfall> {};
 
-TEST_P(Liste, BytesCountAndCursor)
+TEST_P(List, BytesCountAndCursor)
 {
     const listfall &f = GetParam();
     testctx t;
@@ -42,7 +42,7 @@ TEST_P(Liste, BytesCountAndCursor)
     EXPECT_EQ(t.out(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Parameter, Liste, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(Parameter, List, ::testing::Values(
     listfall{"1,,2", bytes({1, 2}), ""},
     listfall{"1, 2", bytes({1, 2}), ""},
     listfall{"1 2", bytes({12}), ""},               // digits run on across blanks
@@ -72,13 +72,13 @@ INSTANTIATE_TEST_SUITE_P(Parameter, Liste, ::testing::Values(
     listfall{"A 1", bytes({65, 1}), ""},
     listfall{"'x' 5", bytes({'x', 5}), ""},
     listfall{"$FF,%101,(1+2)*3", bytes({255, 5, 9}), ""},
-    listfall{"'\xC4\xFF'", "\xC4\xFF", ""}));
+    listfall{"'\xC4\xFF'", "\xC4\xFF", ""}), casenames());
 
 // A character that no expression can begin with ends the list with one
 // counted error, the cursor on it.
-class Unlesbar : public ::testing::TestWithParam<const char *> {};
+class Unreadable : public ::testing::TestWithParam<const char *> {};
 
-TEST_P(Unlesbar, EndsTheListWithAnError)
+TEST_P(Unreadable, EndsTheListWithAnError)
 {
     std::string z = std::string("1, ") + GetParam() + " 2";
     testctx t;
@@ -91,8 +91,8 @@ TEST_P(Unlesbar, EndsTheListWithAnError)
     EXPECT_EQ(t.out(), "\n--> " + z + "illegal character in parameter list !\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Parameter, Unlesbar,
-                         ::testing::Values(">", "=", ".", "#", "!", "\x80"));
+INSTANTIATE_TEST_SUITE_P(Parameter, Unreadable,
+                         ::testing::Values(">", "=", ".", "#", "!", "\x80"), casenames());
 
 TEST(Parameter, NeverWritesPastTheBuffer)
 {
@@ -225,7 +225,10 @@ TEST_P(Sendfile, EmbedsTheFileInChunksOf256)
     EXPECT_EQ(t->errors, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Loadsendfile, Sendfile, ::testing::Values(0, 1, 255, 256, 257, 600));
+INSTANTIATE_TEST_SUITE_P(Loadsendfile, Sendfile, ::testing::Values(0, 1, 255, 256, 257, 600),
+                         [](const ::testing::TestParamInfo<int> &i) {
+                             return std::to_string(i.param) + "_bytes";
+                         });
 
 TEST(Loadsendfile, ChunkHeadersOf600Bytes)
 {

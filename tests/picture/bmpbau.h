@@ -49,4 +49,37 @@ inline std::string bmpdatei(int w, int h, const std::vector<std::string> &zeilen
     return s;
 }
 
+// The bitmap bmpdatei built, with its rows stored top row first and a
+// negative height.
+inline std::string vonoben(const std::string &bmp, int w, int h)
+{
+    size_t stride = (w + 31) / 32 * 4, daten = bmp.size() - stride * h;
+    std::string s = bmp;
+    for (int y = 0; y < h; y++)
+        s.replace(daten + stride * y, stride, bmp, daten + stride * (h - 1 - y), stride);
+    setlw(s, 22, (uint32_t)-h);
+    return s;
+}
+
+// An OS/2 bitmap of w x h pixels: the 12-byte core header with 16-bit
+// fields, 3-byte palette entries, then the rows as bmpdatei has them.
+inline std::string os2datei(int w, int h, const std::vector<std::string> &zeilen,
+                            uint32_t pal0 = 0, int bits = 1)
+{
+    std::string win = bmpdatei(w, h, zeilen, pal0);
+    std::string s = win.substr(0, 26) + std::string(6, '\0') + win.substr(62);
+    setlw(s, 2, (uint32_t)s.size());
+    setlw(s, 10, 32);
+    setlw(s, 14, 12);
+    setiw(s, 18, w);
+    setiw(s, 20, h);
+    setiw(s, 22, 1);
+    setiw(s, 24, bits);
+    for (int i = 0; i < 3; i++) {
+        s[26 + i] = (char)(pal0 >> 8 * i);
+        s[29 + i] = (char)0xFF;
+    }
+    return s;
+}
+
 #endif

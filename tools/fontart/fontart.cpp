@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "font/font.h"
 #include "font/tables/tables.h"
 
 // A code from the command line, or -1 when it is not a whole number 0..255.
@@ -23,14 +24,11 @@ int main(int argc, char **argv)
         fprintf(stderr, "usage: fontart N [FIRST [LAST]]   (N = 1..5, codes 0..255)\n");
         return 2;
     }
-    int w = f[2], h = f[4], stride = f[6];
+    int stride = f[6];
     for (int ch = first; ch <= last && 8 + (ch + 1) * stride <= len; ch++) {
+        unsigned char c = (unsigned char)ch;
         printf("0x%02X\n", ch);
-        for (int y = 0; y < h; y++) {
-            for (int x = 0; x < w; x++)
-                putchar(f[8 + ch * stride + y] & 0x80 >> x ? '#' : '.');
-            putchar('\n');
-        }
+        fntart(stdout, f, len, &c, 1);
     }
     return 0;
 }

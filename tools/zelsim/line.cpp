@@ -121,16 +121,8 @@ int empfang(zelsim &s)
     return (int)n;
 }
 
-// Sends a reply; the host only hears it while it listens at the module's
-// rate, and bytes it does not read in time are lost.
-void antwort(zelsim &s, const unsigned char *p, long n)
+static void hinaus(zelsim &s, const unsigned char *p, long n)
 {
-    int rate = leitungsrate(s, 1);
-    if (rate != s.m.baud) {
-        modullog(s.m, "reply of %ld bytes lost, host listens at %d bit/s", n,
-               rate < 0 ? -1 : zelbaud[rate]);
-        return;
-    }
     while (n > 0) {
         ssize_t w = write(s.master, p, n > INT_MAX ? INT_MAX : n);
         if (w < 0 && errno == EINTR)
@@ -142,6 +134,55 @@ void antwort(zelsim &s, const unsigned char *p, long n)
         p += w;
         n -= w;
     }
+}
+
+static long long bytezeit(const zelsim &s)
+{
+    return 10000000000LL / zelbaud[s.m.baud];
+}
+
+// Sends a reply; the host only hears it while it listens at the module's
+// rate, and bytes it does not read in time are lost. While pacing, the
+// bytes wait for their time on the wire at the module's rate.
+void antwort(zelsim &s, const unsigned char *p, long n)
+{
+    int rate = leitungsrate(s, 1);
+    if (rate != s.m.baud) {
+        modullog(s.m, "reply of %ld bytes lost, host listens at %d bit/s", n,
+               rate < 0 ? -1 : zelbaud[rate]);
+        return;
+    }
+    if (!s.replypace) {
+        hinaus(s, p, n);
+        return;
+    }
+    long long t = jetzt();
+    if (s.txanz == 0 && s.txnext < t + bytezeit(s))
+        s.txnext = t + bytezeit(s);
+    for (long i = 0; i < n && s.txanz < TXMAX; i++, s.txanz++)
+        s.tx[(s.txkopf + s.txanz) % TXMAX] = p[i];
+}
+
+void antwortaus(zelsim &s)
+{
+    long long t = jetzt();
+    unsigned char buf[256];
+    int n = 0;
+    while (s.txanz > 0 && s.txnext <= t && n < (int)sizeof buf) {
+        buf[n++] = s.tx[s.txkopf];
+        s.txkopf = (s.txkopf + 1) % TXMAX;
+        s.txanz--;
+        s.txnext += bytezeit(s);
+    }
+    hinaus(s, buf, n);
+}
+
+int sendezeit(const zelsim &s)
+{
+    if (s.txanz == 0)
+        return -1;
+    long long ns = s.txnext - jetzt();
+    return ns <= 0 ? 0 : (int)((ns + 999999) / 1000000);
 }
 
 // Holds or releases the host's output, as the module's CTS line does.

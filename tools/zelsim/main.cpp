@@ -81,7 +81,7 @@ static void ruhe(zelsim &s)
     freigeben(s);
 }
 
-static int wartezeit(const zelsim &s)
+static int empfangszeit(const zelsim &s)
 {
     if (s.rxanz == 0)
         return 100;
@@ -91,9 +91,15 @@ static int wartezeit(const zelsim &s)
     return ns <= 0 ? 0 : (int)((ns + 999999) / 1000000);
 }
 
+static int wartezeit(const zelsim &s)
+{
+    int e = empfangszeit(s), a = sendezeit(s);
+    return a >= 0 && a < e ? a : e;
+}
+
 static void lauf(zelsim &s)
 {
-    while (!ende && !(s.m.fertig && s.exitafter)) {
+    while (!ende && !(s.m.fertig && s.exitafter && s.txanz == 0)) {
         pollfd p = {s.master, (short)(s.rxanz < RXMAX ? POLLIN : 0), 0};
         int r = poll(&p, 1, wartezeit(s));
         if (r > 0 && (p.revents & POLLIN)) {
@@ -103,6 +109,7 @@ static void lauf(zelsim &s)
             usleep(10000);     // nobody on the other side
         }
         zustellen(s, 0);
+        antwortaus(s);
         flusskontrolle(s);
         ruhe(s);
     }
@@ -111,6 +118,9 @@ static void lauf(zelsim &s)
     long long bis = jetzt() + 2000000000LL;
     while ((empfang(s) > 0 || s.rxanz > 0) && jetzt() < bis)
         zustellen(s, 1);
+    s.txnext = 0;
+    while (s.txanz > 0)
+        antwortaus(s);
 }
 
 static zelsim sim;

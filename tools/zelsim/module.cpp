@@ -42,6 +42,7 @@ void modulstart(zelmodul &m, int model)
     m.eepsize = MODEEP;
     m.baud = baudindex(9600);
     m.erradr = -1;
+    m.badadr = -1;
     m.leseantworten = -1;
     m.streampos = -1;
     memset(m.eep, 0xFF, sizeof m.eep);
@@ -176,7 +177,7 @@ static long eepbyte(zelmodul &m, int b)
         m.antwort = m.kurz;
         n = 1;
     } else if (!m.wp && m.wradr < m.eepsize) {
-        m.eep[m.wradr] = (unsigned char)b;
+        m.eep[m.wradr] = (unsigned char)(m.wradr == m.badadr ? ~b : b);
     }
     m.wradr++;
     m.wrrest--;

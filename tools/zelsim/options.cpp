@@ -15,11 +15,13 @@ static const char hilfe[] =
     "  -b, --baud RATE       rate the module listens at (default 9600)\n"
     "  -w, --write-protect   EEPROM writes are not stored\n"
     "  -e, --error-at ADDR   answer a write at this address with 'E'\n"
+    "  -k, --bad-cell ADDR   store the complement of what is written at this address\n"
     "  -i, --load FILE       EEPROM content at start (default all 0xFF)\n"
     "  -o, --dump FILE       write the EEPROM to FILE at exit\n"
     "  -l, --link PATH       make PATH a symbolic link to the line\n"
     "  -x, --exit-after-upload  end after the trailer of an upload\n"
-    "  -p, --pace            take bytes in at the wire speed (10 bits a byte)\n"
+    "  -p, --pace            take bytes in and send replies at the wire speed (10 bits a byte)\n"
+    "  -r, --pace-replies    send replies at the wire speed, take bytes in at once\n"
     "  -v, --verbose         log the commands on stderr\n"
     "Prints the path of the line; give it to zelcomp as ZEL_COM1.\n";
 
@@ -58,17 +60,19 @@ int simoptionen(zelsim &s, int argc, char **argv)
         {"baud", required_argument, nullptr, 'b'},
         {"write-protect", no_argument, nullptr, 'w'},
         {"error-at", required_argument, nullptr, 'e'},
+        {"bad-cell", required_argument, nullptr, 'k'},
         {"load", required_argument, nullptr, 'i'},
         {"dump", required_argument, nullptr, 'o'},
         {"link", required_argument, nullptr, 'l'},
         {"exit-after-upload", no_argument, nullptr, 'x'},
         {"pace", no_argument, nullptr, 'p'},
+        {"pace-replies", no_argument, nullptr, 'r'},
         {"verbose", no_argument, nullptr, 'v'},
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
     int o;
-    while ((o = getopt_long(argc, argv, "m:s:b:we:i:o:l:xpvh", lang, nullptr)) != -1) {
+    while ((o = getopt_long(argc, argv, "m:s:b:we:k:i:o:l:xprvh", lang, nullptr)) != -1) {
         long n;
         switch (o) {
         case 'm':
@@ -94,6 +98,10 @@ int simoptionen(zelsim &s, int argc, char **argv)
             if ((s.m.erradr = zahl(optarg)) < 0 || s.m.erradr >= MODEEP)
                 return falsch("address", optarg);
             break;
+        case 'k':
+            if ((s.m.badadr = zahl(optarg)) < 0 || s.m.badadr >= MODEEP)
+                return falsch("address", optarg);
+            break;
         case 'i':
             s.loadfile = optarg;
             break;
@@ -108,6 +116,10 @@ int simoptionen(zelsim &s, int argc, char **argv)
             break;
         case 'p':
             s.pace = 1;
+            s.replypace = 1;
+            break;
+        case 'r':
+            s.replypace = 1;
             break;
         case 'v':
             s.m.log = stderr;

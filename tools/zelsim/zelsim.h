@@ -17,6 +17,7 @@ enum {
     MODCMD = 16,               // longest command header (ESC B R n + 7 is 11)
     MODTEXT = 64,              // display text collected for the log
     RXMAX = 32768,             // bytes taken off the line, not yet at the module
+    TXMAX = MODEEP + 16,       // reply bytes not yet on the line (pacing); the longest read fits
 };
 
 // The module model: what a module does with the bytes it hears. zelsim
@@ -29,6 +30,7 @@ struct zelmodul {
     int baud;                  // index into zelbaud[]: the rate it listens at
     int wp;                    // 1: EEPROM writes are not stored
     long erradr;               // a write here is answered with 'E'; -1 for none
+    long badadr;               // a write here stores the complement of its byte, silently; -1 for none
     long leseantworten;        // EEPROM bytes it still answers reads with; -1 for all
     FILE *log;                 // commands are logged here, one a line; null for none
 
@@ -71,7 +73,8 @@ struct zelsim {
     const char *loadfile;
     const char *link;
     int exitafter;             // end after the upload trailer
-    int pace;                  // take bytes in at the wire speed
+    int pace;                  // take bytes in and send replies at the wire speed
+    int replypace;             // send replies at the wire speed (set by pace too)
 
     // the line
     int master;
@@ -90,6 +93,11 @@ struct zelsim {
     long long tletzt;          // when the last byte arrived, ns
     int still;                 // the line has been idle since the last check
 
+    // replies on their way to the host while pacing, oldest at txkopf
+    unsigned char tx[TXMAX];
+    int txkopf, txanz;
+    long long txnext;          // wire time of the next reply byte, ns
+
     zelmodul m;                // the module itself
 };
 
@@ -103,6 +111,8 @@ void leitungzu(zelsim &s);
 int leitungsrate(zelsim &s, int hostempfang);
 int empfang(zelsim &s);
 void antwort(zelsim &s, const unsigned char *p, long n);
+void antwortaus(zelsim &s);    // the reply bytes whose wire time has come
+int sendezeit(const zelsim &s); // ms until the next reply byte is due, -1 for none
 void anhalten(zelsim &s, int halt);
 void freigeben(zelsim &s);
 

@@ -24,6 +24,19 @@ int checkEEPROM(zelctx &c);
 int writeprotect(zelctx &c);
 int eeplesen(zelctx &c, int adr);          // one EEPROM byte, -1 without reply
 void eepschreiben(zelctx &c, int adr, int wert);
-void uploadeep(zelctx &c);
+// Reads n bytes (1..64, never crossing a 64-byte address boundary) at adr with one EEPROM read
+// command into out. 1 when all n arrived, 0 when the module did not answer in time.
+int eepblock(zelctx &c, int adr, int n, unsigned char *out);
+int eepblockn(zelctx &c, int adr, int n, unsigned char *out); // bytes that arrived, 0..n
+
+// The line as the handshake sees it: the rate, bytes the module has not
+// read yet, and reply waits that allow for both.
+int senden(zelctx &c, int n);              // the first n bytes of str; 1 when all went out
+int antwort(zelctx &c, int t);             // one reply byte within t ticks and the wire time, or -1
+int drahtzeit(const zelctx &c, long n);    // ticks n bytes take on the wire, rounded up
+void baudrate(zelctx &c, long rate);
+
+// 1 when everything asked for succeeded, 0 on any failure (reported on the console).
+int uploadeep(zelctx &c);
 
 #endif

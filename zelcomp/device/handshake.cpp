@@ -11,9 +11,34 @@ static void leeren(void)
         ;
 }
 
-static int senden(zelctx &c, int n)
+// Sends the first n bytes of str; they count as unread by the module until
+// it answers or a wait for it runs out.
+int senden(zelctx &c, int n)
 {
+    c.offen += n;
     return COMwrblk((const unsigned char *)c.str, n);
+}
+
+int drahtzeit(const zelctx &c, long n)
+{
+    return c.aktbaud > 0 ? (int)((n * 1000 + c.aktbaud - 1) / c.aktbaud) : 0;
+}
+
+// One reply byte. The module gets t ticks, plus the time the wire takes
+// for what it has not read yet and for the byte itself, so that a slow
+// rate never looks like silence.
+int antwort(zelctx &c, int t)
+{
+    int b = COMread(t + drahtzeit(c, c.offen + 1));
+    c.offen = 0;
+    return b;
+}
+
+void baudrate(zelctx &c, long rate)
+{
+    COMbaudrate(rate);
+    c.aktbaud = rate;
+    c.offen = 0;
 }
 
 // The EEPROM access command for len bytes at adr; op is 'R' or 'W'.
@@ -31,7 +56,28 @@ static int eepbefehl(zelctx &c, int adr, int len, int op)
 int eeplesen(zelctx &c, int adr)
 {
     senden(c, eepbefehl(c, adr, 1, 'R'));
-    return COMread(5);
+    return antwort(c, 5);
+}
+
+// The bytes of one read command that arrived, 0..n.
+int eepblockn(zelctx &c, int adr, int n, unsigned char *out)
+{
+    if (n < 1 || n > 64 || adr < 0 || adr % 64 + n > 64 || adr + n > EEPSIZE)
+        return 0;
+    if (!senden(c, eepbefehl(c, adr, n, 'R')))
+        return 0;
+    for (int i = 0; i < n; i++) {
+        int b = antwort(c, i ? 2 : 5);
+        if (b < 0)
+            return i;
+        out[i] = (unsigned char)b;
+    }
+    return n;
+}
+
+int eepblock(zelctx &c, int adr, int n, unsigned char *out)
+{
+    return eepblockn(c, adr, n, out) == n;
 }
 
 void eepschreiben(zelctx &c, int adr, int wert)
@@ -50,13 +96,13 @@ static int identify(zelctx &c, int r[3])
     c.str[1] = '?';
     if (!senden(c, 2))
         return -1;
-    r[0] = COMread(5);
+    r[0] = antwort(c, 5);
     if (r[0] < 0)
         return 0;
-    r[1] = COMread(2);
+    r[1] = antwort(c, 2);
     if (r[1] < 0)
         return 0;
-    r[2] = COMread(2);
+    r[2] = antwort(c, 2);
     return r[2] >= 0;
 }
 
@@ -71,7 +117,7 @@ int checkzel(zelctx &c)
     int i;
     leeren();
     for (i = ZELBAUDS - 1; i >= 0; i--) {
-        COMbaudrate(zelbaud[i]);
+        baudrate(c, zelbaud[i]);
         int ok = identify(c, r);
         if (ok < 0)
             return -1;

@@ -1,33 +1,34 @@
-// Sends an upload file to the module: header check, connection, the
-// optional rate switch and power-on rate, then the file byte by byte.
+// Sends an upload file to the module: the file checked whole, connection,
+// the optional rate switch and power-on rate, the file byte by byte, the
+// end of the stream watched for a late error reply, and on request the
+// programmed range read back.
 #include "device.h"
+#include "../driver/driver.h"
 #include "../serial/seriowin.h"
 
 #include <cstring>
-#include <strings.h>
 
-enum { KOPFLEN = 25 };
+enum { SCHLUSS = 11, LESEBLOCK = 64 };
 
-// Reads the header into str; returns the image size in bytes, or 0 when
-// the file is missing or no upload file. A size field of 0 is the full
-// 64 KB image, whose size does not fit in 16 bits.
-static long kopf(zelctx &c)
+// Reads the whole file into eepdatei and checks it; 0 when it is missing,
+// too large or no complete upload file. The model it names is selected.
+static int dateiladen(zelctx &c)
 {
     FILE *fp = fopen(c.outfile, "rb");
     if (!fp) {
         fprintf(c.con, "\n Cannot open file %s !", c.outfile);
         return 0;
     }
-    size_t n = fread(c.str, 1, KOPFLEN, fp);
+    c.eepdateilen = (long)fread(c.eepdatei, 1, sizeof c.eepdatei, fp);
+    int mehr = fgetc(fp) != EOF;
     fclose(fp);
-    if (n < KOPFLEN || strncasecmp(c.str + 1, "program", 7) != 0) {
+    if (mehr || !eeppruefen(c.eepdatei, c.eepdateilen, c.eepin)) {
         fprintf(c.con, "\n %s is not a valid EEPROM-File for a ZEL !", c.outfile);
         return 0;
     }
-    zelstr2var(c, c.str + 9);              // compares 8 characters at most
-    const unsigned char *u = (const unsigned char *)c.str;
-    long groesse = u[23] | u[24] << 8;
-    return groesse ? groesse : 65536;
+    if (c.eepin.zelnr >= 0)
+        c.zelnr = c.eepin.zelnr;
+    return 1;
 }
 
 static void neuebaud(zelctx &c)
@@ -37,54 +38,126 @@ static void neuebaud(zelctx &c)
     c.str[0] = 0x1B;
     c.str[1] = '+';
     c.str[2] = (char)k;
-    COMwrblk((const unsigned char *)c.str, 3);
+    senden(c, 3);
     wartehs(2);
-    COMbaudrate(c.newbaud);
+    baudrate(c, c.newbaud);
 }
 
-// The rate models 0 and 1 start with, kept in EEPROM address 1.
-static void softbaud(zelctx &c)
+// The rate models 0 and 1 start with, kept in EEPROM address 1; 0 when it
+// did not read back.
+static int softbaud(zelctx &c)
 {
     fprintf(c.con, "\nprogram baudrate %ld: ", (long)zelbaud[c.softbaud]);
     eepschreiben(c, 1, c.softbaud);
     wartehs(2);
-    fprintf(c.con, "%s", eeplesen(c, 1) == c.softbaud ? "Ok !" : "error !");
+    int ok = eeplesen(c, 1) == c.softbaud;
+    fprintf(c.con, "%s", ok ? "Ok !" : "error !");
+    return ok;
+}
+
+static int fehlerantwort(zelctx &c, long pos)
+{
+    fprintf(c.con, "\nError: Cannot program EEPROM at filepos %ld !", pos);
+    return 0;
 }
 
 // Streams the whole file, polling for the module's error reply after
 // every byte. Returns 1 when all of it went out without one.
-static int senden(zelctx &c, FILE *fp)
+static int strom(zelctx &c)
 {
-    long pos = 0;
-    int ch;
     fflush(c.con);
-    while ((ch = fgetc(fp)) != EOF) {
-        if (!COMwrite(ch)) {
+    for (long pos = 0; pos < c.eepdateilen;) {
+        if (!COMwrite(c.eepdatei[pos])) {
             fprintf(c.con, "\nError: Timeout (CTS) !");
             return 0;
         }
         pos++;
-        if (COMread(0) == 'E') {
-            fprintf(c.con, "\nError: Cannot program EEPROM at filepos %ld !", pos);
-            return 0;
-        }
+        if (COMread(0) == 'E')
+            return fehlerantwort(c, pos);
     }
     return 1;
 }
 
-// Everything after the port is open; the caller closes it.
-static void verbunden(zelctx &c, long groesse)
+// Bytes of the file's last block, its command and the trailer included.
+static long letzterblock(const zelctx &c)
 {
+    long pos = 44, n = 0;
+    while (pos < c.eepdateilen - SCHLUSS) {
+        const unsigned char *b = c.eepdatei + pos;
+        n = 12 + (b[9] | b[10] << 8);
+        pos += n;
+    }
+    return n + SCHLUSS;
+}
+
+// After the last byte the port's queue drains, no byte of it standing
+// still for longer than the CTS time-out. The module may then still have
+// the last block to take in and program, so it gets the wire time of that
+// block and the trailer, plus the 2 ticks the handshake allows for
+// programming and the 5 it allows for a reply, to send its error byte.
+// Each look at the input lasts one tick at most.
+static int streamende(zelctx &c)
+{
+    int still = 0, rest;
+    long vorher = -1;
+    while ((rest = COMoutq()) > 0) {
+        if (COMread(1) == 'E')
+            return fehlerantwort(c, c.eepdateilen);
+        still = rest == vorher ? still + 1 : 0;
+        vorher = rest;
+        if (still > _comtohs) {
+            fprintf(c.con, "\nError: Timeout (CTS) !");
+            return 0;
+        }
+    }
+    for (int fenster = 2 + 5 + drahtzeit(c, letzterblock(c)); fenster > 0; fenster--)
+        if (COMread(1) == 'E')
+            return fehlerantwort(c, c.eepdateilen);
+    return 1;
+}
+
+// Reads the range the blocks wrote back, LESEBLOCK bytes or up to the next
+// 64-byte boundary at a time, and compares it with the file.
+static int pruefen(zelctx &c)
+{
+    const eepinhalt &e = c.eepin;
+    unsigned char b[LESEBLOCK];
+    for (long adr = 16; adr < e.groesse;) {
+        int n = LESEBLOCK - (int)(adr % LESEBLOCK);
+        if (n > e.groesse - adr)
+            n = (int)(e.groesse - adr);
+        int da = eepblockn(c, (int)adr, n, b);
+        for (int i = 0; i < da; i++)
+            if (b[i] != e.speicher[adr + i]) {
+                fprintf(c.con, "\nError: verify failed at address %ld (wrote 0x%02X, read 0x%02X) !",
+                        adr + i, e.speicher[adr + i], b[i]);
+                return 0;
+            }
+        if (da < n) {
+            fprintf(c.con, "\nError: verify failed at address %ld (no reply) !", adr + da);
+            return 0;
+        }
+        adr += n;
+    }
+    fprintf(c.con, "\nVerified: %ld bytes", e.datenbytes);
+    return 1;
+}
+
+// Everything after the port is open; the caller closes it. 1 when all
+// that was asked for succeeded.
+static int verbunden(zelctx &c)
+{
+    long groesse = c.eepin.groesse;
     fprintf(c.con, "\nconnecting %s on COM%d: ", zel[c.zelnr].name, c.com);
     fflush(c.con);
     c.orgbaud = checkzel(c);
     if (c.orgbaud < 0) {
         fprintf(c.con, " not found !");
-        return;
+        return 0;
     }
     if (groesse > c.eepadrmax + 1L) {
         fprintf(c.con, "\nnot enough EEPROM Memory !  (%ld bytes are needed)", groesse);
-        return;
+        return 0;
     }
     if (baudindex(c.newbaud) >= 0)
         neuebaud(c);
@@ -92,32 +165,33 @@ static void verbunden(zelctx &c, long groesse)
         fprintf(c.con, "\nprogram file <%s> with %ld baud", c.outfile, (long)zelbaud[c.orgbaud]);
     if (writeprotect(c)) {
         fprintf(c.con, "\nError: Zel is write protected !");
-        return;
+        return 0;
     }
-    FILE *fp = fopen(c.outfile, "rb");
-    if (!fp) {
-        fprintf(c.con, "\n Cannot open file %s !", c.outfile);
-        return;
-    }
+    int ok = 1;
     if (c.softbaud >= 0 && c.softbaud < ZELBAUDS && c.zelnr <= 1)
-        softbaud(c);
-    int ok = senden(c, fp);
-    fclose(fp);
-    if (ok)
-        fprintf(c.con, "\nReady: Zel is programed,  %ld bytes used, %ld bytes free", groesse,
-                c.eepadrmax - groesse + 1);
+        ok = softbaud(c);
+    if (!strom(c) || !streamende(c) || (c.verify && !pruefen(c)))
+        return 0;
+    fprintf(c.con, "\nReady: Zel is programed,  %ld bytes used, %ld bytes free", groesse,
+            c.eepadrmax - groesse + 1);
+    return ok;
 }
 
-void uploadeep(zelctx &c)
+int uploadeep(zelctx &c)
 {
-    long groesse = kopf(c);
-    if (groesse == 0)
-        return;
+    if (!dateiladen(c))
+        return 0;
     if (!COMopen(c.com, 9600)) {
         fprintf(c.con, "\nError: cannot open COM%d: !", c.com);
-        return;
+        if (*COMgrund())
+            fprintf(c.con, "\n%s", COMgrund());
+        return 0;
     }
-    verbunden(c, groesse);
+    c.aktbaud = 9600;
+    c.offen = 0;
+    int ok = verbunden(c);
     COMclose();
+    c.aktbaud = 0;
     fflush(c.con);
+    return ok;
 }

@@ -9,12 +9,6 @@
 #include <cstring>
 #include <strings.h>
 
-// Directive words count in their first four letters; a shorter word is none.
-static int wort4(const char *wort, const char *keyword)
-{
-    return strlen(wort) >= 4 && strncasecmp(wort, keyword, 4) == 0;
-}
-
 static void befehlszeile(zelctx &c)
 {
     if (c.aktmaknr < 0) {
@@ -41,13 +35,6 @@ static void include(zelctx &c)
 {
     if (getfilename(c, c.str))
         openfile(c, c.str);
-}
-
-static void makroblock(zelctx &c, int offset)
-{
-    closemakro(c);
-    c.maknroff = offset;
-    openmakro(c);
 }
 
 // The rate after the separator behind the word; 0 when there is none.
@@ -92,36 +79,98 @@ static void comport(zelctx &c)
         c.newbaud = zelbaud[i];
 }
 
+// What a directive line does once its keyword has matched.
+enum direktivart {
+    BILDDIR,     // PICTURE: a picture under its number
+    ZIELDIR,     // DESTINATION: the name of the upload file
+    FONTDIR,     // FONT: a font under its number
+    INCLUDEDIR,  // INCLUDE: the next lines come from the named file
+    BLOCKDIR,    // MAKRO, TOUCHMAKRO, PORTMAKRO: opens a block in its section
+    MODELLDIR,   // ZEL..., QO...: selects the model named by the line
+    BAUDDIR,     // BAUD: the rate the module is switched to
+    COMDIR,      // COM: upload port and rate
+};
+
+enum { WORT, ZEILE };                 // what a keyword is compared with
+enum { LAESSTOFFEN, SCHLIESST };       // what becomes of an open macro block
+
+struct direktivdef {
+    const char *keyword;       // upper case, compared without regard to case
+    int zeichen;               // letters compared: a shorter word matches none
+    int aufzeile;              // ZEILE: the line from its start, WORT: its first word
+    int schliesst;             // SCHLIESST: an open macro block is closed first
+    direktivart art;
+    int sektion;               // BLOCKDIR only: first entry of its section of the macro table
+};
+
+// Tested in this order; the first match wins. A directive that stores bytes
+// of its own, reads another file or opens a block ends the open block first;
+// model, rate and port lines leave it open.
+static const direktivdef direktiven[] = {
+    {"PICTURE",     4, WORT,  SCHLIESST,   BILDDIR,    0},
+    {"DESTINATION", 4, WORT,  SCHLIESST,   ZIELDIR,    0},
+    {"FONT",        4, WORT,  SCHLIESST,   FONTDIR,    0},
+    {"INCLUDE",     4, WORT,  SCHLIESST,   INCLUDEDIR, 0},
+    {"MAKRO",       4, WORT,  SCHLIESST,   BLOCKDIR,   SEKMAKRO},
+    {"TOUCHMAKRO",  4, WORT,  SCHLIESST,   BLOCKDIR,   SEKTOUCH},
+    {"PORTMAKRO",   4, WORT,  SCHLIESST,   BLOCKDIR,   SEKPORT},
+    {"ZEL",         3, ZEILE, LAESSTOFFEN, MODELLDIR,  0},
+    {"QO",          2, ZEILE, LAESSTOFFEN, MODELLDIR,  0},
+    {"BAUD",        4, WORT,  LAESSTOFFEN, BAUDDIR,    0},
+    {"COM",         3, WORT,  LAESSTOFFEN, COMDIR,     0},
+};
+
+// Every keyword is at least as long as the letters compared, so a shorter
+// text differs from it at its terminating zero.
+static const direktivdef *suchedirektive(const char *wort, const char *start)
+{
+    for (const direktivdef &d : direktiven)
+        if (strncasecmp(d.aufzeile == ZEILE ? start : wort, d.keyword, d.zeichen) == 0)
+            return &d;
+    return nullptr;
+}
+
+static void ausfuehren(zelctx &c, const direktivdef &d, char *start)
+{
+    switch (d.art) {
+    case BILDDIR:
+        bild2eep(c);
+        break;
+    case ZIELDIR:
+        ziel(c);
+        break;
+    case FONTDIR:
+        font2eep(c);
+        break;
+    case INCLUDEDIR:
+        include(c);
+        break;
+    case BLOCKDIR:
+        c.maknroff = d.sektion;
+        openmakro(c);
+        break;
+    case MODELLDIR:
+        zelstr2var(c, start);
+        break;
+    case BAUDDIR:
+        baud(c);
+        break;
+    case COMDIR:
+        comport(c);
+        break;
+    }
+}
+
 static void direktive(zelctx &c, char *start)
 {
-    const char *w = c.str;
-    if (wort4(w, "PICTURE")) {
-        closemakro(c);
-        bild2eep(c);
-    } else if (wort4(w, "DESTINATION")) {
-        closemakro(c);
-        ziel(c);
-    } else if (wort4(w, "FONT")) {
-        closemakro(c);
-        font2eep(c);
-    } else if (wort4(w, "INCLUDE")) {
-        closemakro(c);
-        include(c);
-    } else if (wort4(w, "MAKRO")) {
-        makroblock(c, 0);
-    } else if (wort4(w, "TOUCHMAKRO")) {
-        makroblock(c, 256);
-    } else if (wort4(w, "PORTMAKRO")) {
-        makroblock(c, 512);
-    } else if (strncasecmp(start, "ZEL", 3) == 0 || strncasecmp(start, "QO", 2) == 0) {
-        zelstr2var(c, start);
-    } else if (wort4(w, "BAUD")) {
-        baud(c);
-    } else if (strncasecmp(w, "COM", 3) == 0) {
-        comport(c);
-    } else {
+    const direktivdef *d = suchedirektive(c.str, start);
+    if (!d) {
         fehler(c, "Unknown Command !");
+        return;
     }
+    if (d->schliesst == SCHLIESST)
+        closemakro(c);
+    ausfuehren(c, *d, start);
 }
 
 // A line that begins with a name: a constant definition when it holds a

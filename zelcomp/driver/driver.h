@@ -9,11 +9,18 @@
 int openfile(zelctx &c, const char *name);
 int closeaktfile(zelctx &c);
 int readzeile(zelctx &c);                  // 1 = a line is in zeile, 0 = end of this file
+// Reports a line that was too long for zeile, once its kept part has been
+// handled; nr is the entry of the include stack it was read from.
+void zeilenrest(zelctx &c, int nr);
+// 1 when name leads to a file read in this run.
+int isteingabe(const zelctx &c, const char *name);
 int getfilename(zelctx &c, char *buf);
 void showerror(zelctx &c, const char *msg);
-// Opens a file of bytes whose size is known, *size receiving it; a
-// directory or a device is no such file. nullptr on failure.
-FILE *bytedatei(const char *name, long *size);
+// Opens a file to read, *size receiving its size, or GROESSEOFFEN for a
+// pipe, whose size shows only when it ends; a directory or a device is no
+// such file. nullptr on failure. The file counts as an input of the run.
+FILE *bytedatei(zelctx &c, const char *name, long *size);
+const long GROESSEOFFEN = 0x7FFFFFFFL;
 // Reads a whole file of at most max bytes into buffer, filelen receiving
 // the bytes actually read: 1 read, 0 cannot be opened, -1 larger than max.
 int ladedatei(zelctx &c, const char *name, long max);
@@ -25,6 +32,9 @@ void resetimage(zelctx &c);
 int platz(const zelctx &c, long n);        // 1 when n more bytes fit into the data area
 void eepadr(unsigned char *entry, int d);  // address of data offset d, low byte first
 int tabfrei(const unsigned char *entry);   // 1 when a 2-byte entry is unused
+// Takes the record of n bytes already written at adresse into the image:
+// counts it in anz and len, enters its address and moves adresse past it.
+void eintrag2eep(zelctx &c, unsigned char *entry, int &anz, long &len, long n);
 void append(zelctx &c, const unsigned char *p, int n);
 
 // directive dispatcher
@@ -33,5 +43,13 @@ void dispatch(zelctx &c);
 // output files
 void writeobj(zelctx &c);
 void writeeep(zelctx &c);
+// Both outputs of a run, the object file only with -o, replaced together
+// or not at all.
+void writeausgaben(zelctx &c);
+
+// upload file
+// 1 when buf holds a complete, well-formed upload file (header, blocks covering 16..groesse-1
+// in order without gap or overlap, trailer ending the file), e filled; 0 otherwise.
+int eeppruefen(const unsigned char *buf, long len, eepinhalt &e);
 
 #endif

@@ -31,6 +31,14 @@ int tabfrei(const unsigned char *entry)
     return entry[0] == 0xFF && entry[1] == 0xFF;
 }
 
+void eintrag2eep(zelctx &c, unsigned char *entry, int &anz, long &len, long n)
+{
+    anz++;
+    len += n;
+    eepadr(entry, c.adresse);
+    c.adresse += n;
+}
+
 void append(zelctx &c, const unsigned char *p, int n)
 {
     if (n <= 0)

@@ -2,6 +2,7 @@
 #include "os.h"
 #include "../zelcomp.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -76,6 +77,7 @@ int osmerke(const char *name)
         if (e.belegt || n >= sizeof e.name)
             continue;
         memcpy(e.name, name, n + 1);
+        std::atomic_signal_fence(std::memory_order_release);
         e.belegt = 1;
         return 1;
     }
@@ -112,7 +114,11 @@ static void sperre(int an, sigset_t &alt)
 
 FILE *ostemp(const char *ziel, char *tmp, int tmplen)
 {
-    if (snprintf(tmp, tmplen, "%s.XXXXXX", ziel) >= tmplen)
+    // A short name of its own in the target's directory, so that every
+    // name the target may have leaves room for it.
+    const char *schnitt = strrchr(ziel, '/');
+    int dirlen = schnitt ? (int)(schnitt - ziel + 1) : 0;
+    if (snprintf(tmp, tmplen, "%.*s.zelcompXXXXXX", dirlen, ziel) >= tmplen)
         return nullptr;
     sigset_t alt;
     sperre(1, alt);
@@ -176,6 +182,11 @@ void osinstall()
     sa.sa_flags = SA_RESETHAND | SA_NODEFER;
     const int sigs[] = {SIGINT, SIGTERM, SIGHUP};
     for (int sig : sigs) {
+        // A signal the caller chose to ignore (nohup, a background job)
+        // stays ignored.
+        struct sigaction alt;
+        if (sigaction(sig, nullptr, &alt) == 0 && alt.sa_handler == SIG_IGN)
+            continue;
         // The other two wait until this one has cleaned up.
         sigemptyset(&sa.sa_mask);
         for (int andere : sigs)

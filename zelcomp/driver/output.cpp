@@ -1,8 +1,9 @@
 // The object file NAME.EEO and the upload file NAME.EEP.
 //
-// Each file is written to a temporary file beside the target and renamed
-// over it only when every write and the close succeeded, so a full disk
-// never leaves a truncated upload file behind a "Success !".
+// Both are written to temporary files beside their targets and renamed over
+// them only when both are complete, so a full disk, a failing target or an
+// interrupt never leaves a truncated upload file, or an object file that
+// belongs to another image than the upload file beside it.
 #include "driver.h"
 #include "os.h"
 #include "../device/device.h"
@@ -10,16 +11,37 @@
 #include <cstring>
 
 struct ausgabe {
-    FILE *f;
-    char tmp[NAMELEN + 16];
-    int ok;
+    const char *name;          // the target's name
+    FILE *f;                   // the temporary file while it is written; nullptr when closed
+    char tmp[NAMELEN + 16];    // the temporary file's name; empty when there is none
+    int ok;                    // 1 while every step has succeeded
 };
 
-static int oeffne(ausgabe &a, const char *name)
+// Checks the target and opens its temporary file; a failure is reported
+// at once, under the output's line.
+static int oeffne(zelctx &c, ausgabe &a, const char *name)
 {
-    a.f = ostemp(name, a.tmp, (int)sizeof a.tmp);
-    a.ok = a.f != nullptr;
-    return a.ok;
+    a.name = name;
+    a.f = nullptr;
+    a.tmp[0] = 0;
+    a.ok = 0;
+    osident id;
+    if (isteingabe(c, name)) {
+        fehler(c, "Output file <%s> would overwrite an input file !", name);
+        return 0;
+    }
+    // Only a file can be replaced; renaming over a directory would fail
+    // after the other output was already in place.
+    osart art = osidname(name, id);
+    if (art == OSKEINE || art == OSDATEI)
+        a.f = ostemp(name, a.tmp, (int)sizeof a.tmp);
+    if (!a.f) {
+        a.tmp[0] = 0;
+        fehler(c, "\n Cannot write file %s !", name);
+        return 0;
+    }
+    a.ok = 1;
+    return 1;
 }
 
 static void schreibe(ausgabe &a, const void *p, size_t n)
@@ -28,28 +50,45 @@ static void schreibe(ausgabe &a, const void *p, size_t n)
         a.ok = 0;
 }
 
-static void schliesse(zelctx &c, ausgabe &a, const char *name)
+static void schliesse(zelctx &c, ausgabe &a)
 {
-    if (a.f) {
-        if (fflush(a.f) != 0 || ferror(a.f))
-            a.ok = 0;
-        if (fclose(a.f) != 0)
-            a.ok = 0;
-        const char *tmp[] = {a.tmp};
-        if (a.ok && osersetze(tmp, &name, 1) != 1)
-            a.ok = 0;
-        if (!a.ok)
-            osverwirf(a.tmp);
+    if (!a.f)
+        return;
+    if (fflush(a.f) != 0 || ferror(a.f))
+        a.ok = 0;
+    if (fclose(a.f) != 0)
+        a.ok = 0;
+    a.f = nullptr;
+    if (!a.ok) {
+        osverwirf(a.tmp);
+        a.tmp[0] = 0;
+        fehler(c, "\n Cannot write file %s !", a.name);
     }
-    if (!a.ok)
-        fehler(c, "\n Cannot write file %s !", name);
 }
 
-void writeobj(zelctx &c)
+// Puts the outputs in place when every one of them is complete; otherwise
+// removes what was written and leaves every target as it was.
+static void einsetzen(zelctx &c, ausgabe *a, int n)
+{
+    int alle = 1;
+    const char *tmp[2], *ziel[2];
+    for (int i = 0; i < n; i++) {
+        alle &= a[i].ok;
+        tmp[i] = a[i].tmp;
+        ziel[i] = a[i].name;
+    }
+    int fertig = alle ? osersetze(tmp, ziel, n) : 0;
+    if (alle && fertig < n)
+        fehler(c, "\n Cannot write file %s !", a[fertig].name);
+    for (int i = fertig; i < n; i++)
+        if (a[i].tmp[0])
+            osverwirf(a[i].tmp);
+}
+
+static void objdatei(zelctx &c, ausgabe &a)
 {
     fprintf(c.con, "\nWrite EEPROM Object-File %s", c.objfile);
-    ausgabe a;
-    if (oeffne(a, c.objfile)) {
+    if (oeffne(c, a, c.objfile)) {
         unsigned char kopf[16];
         memset(kopf, 0xFF, sizeof kopf);
         schreibe(a, kopf, sizeof kopf);
@@ -58,7 +97,7 @@ void writeobj(zelctx &c)
         schreibe(a, c.makro, sizeof c.makro);
         schreibe(a, c.eeprom, c.adresse);
     }
-    schliesse(c, a, c.objfile);
+    schliesse(c, a);
 }
 
 // Appends bytes as EEPROM write blocks that never cross a 64-byte boundary
@@ -100,11 +139,10 @@ static void eepkopf(zelctx &c, ausgabe &a, int t)
     schreibe(a, k, sizeof k);
 }
 
-void writeeep(zelctx &c)
+static void eepdatei(zelctx &c, ausgabe &a)
 {
     fprintf(c.con, "\nWrite EEPROM Upload File %s", c.outfile);
-    ausgabe a;
-    if (oeffne(a, c.outfile)) {
+    if (oeffne(c, a, c.outfile)) {
         int t = SYSSIZE + c.adresse;
         c.wrblksize = 64;
         while (t / c.wrblksize > 80)
@@ -119,5 +157,29 @@ void writeeep(zelctx &c)
         const unsigned char ende[11] = {27, 'X', 2, 27, '&', 'E', 0, 0, 0, 0, 'J'};
         schreibe(a, ende, sizeof ende);
     }
-    schliesse(c, a, c.outfile);
+    schliesse(c, a);
+}
+
+void writeobj(zelctx &c)
+{
+    ausgabe a;
+    objdatei(c, a);
+    einsetzen(c, &a, 1);
+}
+
+void writeeep(zelctx &c)
+{
+    ausgabe a;
+    eepdatei(c, a);
+    einsetzen(c, &a, 1);
+}
+
+void writeausgaben(zelctx &c)
+{
+    ausgabe a[2];
+    int n = 0;
+    if (c.eepobjfile)
+        objdatei(c, a[n++]);
+    eepdatei(c, a[n++]);
+    einsetzen(c, a, n);
 }

@@ -14,16 +14,61 @@ static void setcurrent(zelctx &c)
 // 1 when the file is one of those being read. Including it again would
 // repeat its includes at every level down to the end of the stack: a file
 // with a few such lines would be read hundreds of thousands of times.
+static int gleich(const osident &a, const osident &b)
+{
+    return a.geraet == b.geraet && a.knoten == b.knoten;
+}
+
 static int schonoffen(const zelctx &c, const char *name)
 {
     osident neu, alt;
     if (!osidname(name, neu))
         return 0;
     for (int i = 0; i <= c.filenr; i++)
-        if (osidstrom(c.datei[i].fp, alt) && alt.geraet == neu.geraet &&
-            alt.knoten == neu.knoten)
+        if (osidstrom(c.datei[i].fp, alt) && gleich(alt, neu))
             return 1;
     return 0;
+}
+
+// Index of an identity in the files read so far; -1 when it is new.
+static int eingabenr(const zelctx &c, const osident &id)
+{
+    for (int i = 0; i < c.eingabeanz; i++)
+        if (gleich(c.eingabe[i], id))
+            return i;
+    return -1;
+}
+
+// Keeps the identity of a file being read, so that no output replaces it.
+static void merkeingabe(zelctx &c, FILE *f)
+{
+    osident id;
+    if (osidstrom(f, id) && eingabenr(c, id) < 0 && c.eingabeanz < MAXEINGABE)
+        c.eingabe[c.eingabeanz++] = id;
+}
+
+int isteingabe(const zelctx &c, const char *name)
+{
+    osident id;
+    return osidname(name, id) && eingabenr(c, id) >= 0;
+}
+
+// Only a regular file or a pipe is read: a directory has no lines, and a
+// device such as /dev/zero never ends.
+FILE *bytedatei(zelctx &c, const char *name, long *size)
+{
+    FILE *f = fopen(name, "rb");
+    if (!f)
+        return nullptr;
+    long n;
+    osart art = osartvon(f, &n);
+    if (art != OSDATEI && art != OSFIFO) {
+        fclose(f);
+        return nullptr;
+    }
+    *size = art == OSDATEI ? n : GROESSEOFFEN;
+    merkeingabe(c, f);
+    return f;
 }
 
 int openfile(zelctx &c, const char *name)
@@ -39,12 +84,8 @@ int openfile(zelctx &c, const char *name)
     }
     quelle &q = c.datei[++c.filenr];
     snprintf(q.name, sizeof q.name, "%s", name);
-    FILE *f = fopen(name, "rb");
     long n;
-    if (f && osartvon(f, &n) == OSVERZ) {
-        fclose(f);   // a directory opens but has no lines
-        f = nullptr;
-    }
+    FILE *f = bytedatei(c, name, &n);
     if (!f) {
         c.filenr--;
         setcurrent(c);
@@ -58,33 +99,22 @@ int openfile(zelctx &c, const char *name)
     return 1;
 }
 
-FILE *bytedatei(const char *name, long *size)
-{
-    FILE *f = fopen(name, "rb");
-    long n;
-    if (f && osartvon(f, &n) == OSDATEI) {
-        *size = n;
-        return f;
-    }
-    if (f)
-        fclose(f);
-    return nullptr;
-}
-
 int ladedatei(zelctx &c, const char *name, long max)
 {
     long n;
-    FILE *f = bytedatei(name, &n);
+    FILE *f = bytedatei(c, name, &n);
     if (!f)
         return 0;
-    if (n > max || max > BUFLEN) {
+    if (max > BUFLEN || (n > max && n != GROESSEOFFEN)) {
         fclose(f);
         return -1;
     }
-    // A file that shrank since its size was taken counts with what is there.
-    c.filelen = (long)fread(c.buffer, 1, n, f);
+    // A file that shrank since its size was taken counts with what is
+    // there; a pipe is too big when it has more to give after max bytes.
+    c.filelen = (long)fread(c.buffer, 1, n == GROESSEOFFEN ? max : n, f);
+    int mehr = n == GROESSEOFFEN && getc(f) != EOF;
     fclose(f);
-    return 1;
+    return mehr ? -1 : 1;
 }
 
 int closeaktfile(zelctx &c)
@@ -96,18 +126,101 @@ int closeaktfile(zelctx &c)
     return c.filenr >= 0;
 }
 
+// Reads up to the end of a line that did not fit into zeile; 1 when what
+// it skipped counts, that is holds more than blanks and tabs.
+static int rest(FILE *f)
+{
+    int zaehlt = 0, ch;
+    while ((ch = getc(f)) != EOF && ch != '\n' && ch != '\r')
+        zaehlt |= ch != ' ' && ch != '\t';
+    if (ch == '\r' && (ch = getc(f)) != '\n' && ch != EOF)
+        ungetc(ch, f);
+    return zaehlt;
+}
+
+// 1 when the line has a comment: a ';' outside a quoted string.
+static int kommentar(const char *z)
+{
+    char quote = 0;
+    for (; *z; z++) {
+        if (quote)
+            quote = *z == quote ? 0 : quote;
+        else if (*z == '\'' || *z == '"')
+            quote = *z;
+        else if (*z == ';')
+            return 1;
+    }
+    return 0;
+}
+
+// Reads one line into zeile with its line end, as it stands in the file:
+// LF, CR LF or a lone CR ends it. Returns 0 at the end of the file, zeile
+// then unchanged, and -1 when the line is longer than zeile holds and the
+// rest counts.
+static int zeilelesen(zelctx &c, int dateianfang)
+{
+    static const char bom[] = "\xEF\xBB\xBF";
+    char z[ZEILEN];
+    int n = 0, ch, r = 0;
+    while ((ch = getc(c.fp)) != EOF) {
+        r = 1;
+        if (n == ZEILEN - 2 && ch != '\n' && ch != '\r') {
+            ungetc(ch, c.fp);
+            r = rest(c.fp) ? -1 : 1;
+            break;
+        }
+        z[n++] = (char)ch;
+        // The byte-order mark some editors put first is no part of the text.
+        if (dateianfang && n == 3 && memcmp(z, bom, 3) == 0) {
+            n = r = dateianfang = 0;
+            continue;
+        }
+        if (ch == '\n')
+            break;
+        if (ch == '\r') {
+            if ((ch = getc(c.fp)) == '\n' && n < ZEILEN - 2)
+                z[n++] = (char)ch;
+            else if (ch != '\n' && ch != EOF)
+                ungetc(ch, c.fp);
+            break;
+        }
+    }
+    if (r) {
+        memcpy(c.zeile, z, n);
+        c.zeile[n] = 0;
+    }
+    return r;
+}
+
 int readzeile(zelctx &c)
 {
-    if (!fgets(c.zeile, ZEILEN - 1, c.fp))
+    quelle &q = c.datei[c.filenr];
+    int r = zeilelesen(c, q.line == 0);
+    if (r == 0)
         return 0;
-    c.datei[c.filenr].line++;
+    q.line++;
     // Control characters at the end go (CR, LF, tabs), trailing blanks and
     // the first character always stay.
     int i = (int)strlen(c.zeile) - 1;
     while (i > 0 && (unsigned char)c.zeile[i] < 32)
         c.zeile[i--] = 0;
+    // A comment may be as long as it likes.
+    c.zulang = r < 0 && !kommentar(c.zeile);
     c.zptr = c.zeile;
     return 1;
+}
+
+void zeilenrest(zelctx &c, int nr)
+{
+    if (!c.zulang)
+        return;
+    c.zulang = 0;
+    // The line may have opened an include; the report names the file the
+    // line came from.
+    int oben = c.filenr;
+    c.filenr = nr;
+    fehler(c, "Line is to long (max. 254 characters) !");
+    c.filenr = oben;
 }
 
 int getfilename(zelctx &c, char *buf)

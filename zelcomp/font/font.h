@@ -10,4 +10,13 @@ void fnt2fh(const zelctx &c, const unsigned char *fnt, unsigned char *rec);
 
 int fntzeile(int breite);       // bytes per glyph row of a font this wide: 1 or 2
 
+// One dot of an FNT glyph of bpr bytes per row: column x, row y from the top.
+int fntpunkt(const unsigned char *glyph, int bpr, int x, int y);     // 1 when set
+void fntsetze(unsigned char *glyph, int bpr, int x, int y);
+
+// Prints the glyphs of the n codes side by side as text art, one line per
+// dot row, '#' for a dot and '.' for none. fnt holds len bytes of an FNT
+// image; a glyph that would lie beyond them prints blank.
+void fntart(FILE *out, const unsigned char *fnt, long len, const unsigned char *codes, int n);
+
 #endif

@@ -136,9 +136,6 @@ int font2eep(zelctx &c)
         return 0;
     }
     fontrecord(c, kopf, c.filelen);
-    c.fontanz++;
-    c.fontlen += c.filelen;
-    eepadr(eintrag, c.adresse);
-    c.adresse += c.filelen;
+    eintrag2eep(c, eintrag, c.fontanz, c.fontlen, c.filelen);
     return 1;
 }

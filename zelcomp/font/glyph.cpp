@@ -8,12 +8,21 @@ int fntzeile(int breite)
     return breite > 8 ? 2 : 1;
 }
 
-// 1 when the dot at column x, row y of an FNT glyph is set. Two-byte rows
-// are little-endian words with column 0 in bit 15, so the second byte holds
-// the left half.
-static int fntpunkt(const unsigned char *glyph, int bpr, int x, int y)
+// Two-byte FNT rows are little-endian words with column 0 in bit 15, so the
+// second byte holds the left half.
+static int fntbyte(int bpr, int x, int y)
 {
-    return glyph[y * bpr + bpr - 1 - x / 8] >> (7 - x % 8) & 1;
+    return y * bpr + bpr - 1 - x / 8;
+}
+
+int fntpunkt(const unsigned char *glyph, int bpr, int x, int y)
+{
+    return glyph[fntbyte(bpr, x, y)] >> (7 - x % 8) & 1;
+}
+
+void fntsetze(unsigned char *glyph, int bpr, int x, int y)
+{
+    glyph[fntbyte(bpr, x, y)] |= 0x80 >> x % 8;
 }
 
 // Sets the dot at column x, row y of a record glyph in the layout of

@@ -4,6 +4,10 @@
 
 #include "../zelcomp.h"
 
+// The three sections of the macro table, as the number of their first
+// entry: a block number counts from there (maknroff).
+enum { SEKMAKRO = 0, SEKTOUCH = 256, SEKPORT = 512 };
+
 int openmakro(zelctx &c);
 int closemakro(zelctx &c);
 int zelbefehl(zelctx &c);

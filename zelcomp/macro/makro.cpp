@@ -45,10 +45,10 @@ int openmakro(zelctx &c)
 
 static void zaehle(zelctx &c)
 {
-    if (c.maknroff == 256) {
+    if (c.maknroff == SEKTOUCH) {
         c.tmakanz++;
         c.tmaklen += c.aktmaklen;
-    } else if (c.maknroff == 512) {
+    } else if (c.maknroff == SEKPORT) {
         c.pmakanz++;
         c.pmaklen += c.aktmaklen;
     } else {

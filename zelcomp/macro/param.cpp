@@ -97,7 +97,7 @@ static int sendchunk(zelctx &c, FILE *f)
 
 int loadsendfile(zelctx &c, const char *name)
 {
-    FILE *f = bytedatei(name, &c.filelen);
+    FILE *f = bytedatei(c, name, &c.filelen);
     if (!f) {
         fehler(c, "Cannot Open File <%s> !", name);
         return 0;

@@ -50,9 +50,6 @@ int bild2eep(zelctx &c)
     }
     if (!loadbild(c, c.str))
         return 0;
-    c.bildanz++;
-    c.bildlen += c.filelen;
-    eepadr(eintrag, c.adresse);
-    c.adresse += c.filelen;
+    eintrag2eep(c, eintrag, c.bildanz, c.bildlen, c.filelen);
     return 1;
 }

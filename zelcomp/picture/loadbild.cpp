@@ -1,6 +1,6 @@
 // Picture files: reads one file, tells a raw picture from a monochrome
-// bitmap, checks it against the model and the free data area, and writes
-// the picture record at the end of the data area. The caller enters it.
+// bitmap or a PNG, checks it against the model and the free data area, and
+// writes the picture record at the end of the data area. The caller enters it.
 #include "picture.h"
 #include "../driver/driver.h"
 #include "../device/device.h"
@@ -43,20 +43,31 @@ static int rohbild(const zelctx &c)
 }
 
 // A monochrome bitmap whose headers, palette entry and pixel rows all lie
-// within the file's bytes, stored bottom-up with no negative size.
+// within the file's bytes. The Windows headers may run top-down; the OS/2
+// core header has no such order and no other depth than one bit.
 static int monobmp(const zelctx &c)
 {
     const unsigned char *b = c.buffer;
     long long n = c.filelen;
-    if (n < 14 + 40 || bmpfeld(b, 2) != n || iw(b[28], b[29]) > 1)
+    if (n < 18 || bmpfeld(b, 2) != n)
         return 0;
     long long kopf = bmpfeld(b, 14);
-    if (kopf < 40 || 14 + kopf + 4 > n)
+    int farbe = kopf == BMPCORE ? 3 : 4;
+    if ((kopf < 40 && kopf != BMPCORE) || 14 + kopf + farbe > n)
         return 0;
-    long long daten = bmpfeld(b, 10), w = bmpfeld(b, 18), h = bmpfeld(b, 22);
-    if (w < 0 || h < 0 || daten < 0)
+    bmpform f;
+    bmpkopf(b, f);
+    if (f.bits > 1 || (kopf == BMPCORE && f.bits != 1))
         return 0;
-    return daten + bmpstride(w) * h <= n;
+    if (f.w < 0 || f.daten < 0)
+        return 0;
+    return f.daten + bmpstride(f.w) * f.h <= n;
+}
+
+static void zugross(zelctx &c)
+{
+    const zelmodel &m = zel[c.zelnr];
+    fehler(c, "The Picture is to big (max. %dx%d dots) !", m.xdots, m.ydots);
 }
 
 static int bmpbild(zelctx &c)
@@ -65,20 +76,40 @@ static int bmpbild(zelctx &c)
         fehler(c, "This is not a monochrome Windows Bitmap file !");
         return 0;
     }
-    const zelmodel &m = zel[c.zelnr];
-    int w = bmpfeld(c.buffer, 18), h = bmpfeld(c.buffer, 22);
-    if (w > m.xdots || h > m.ydots) {
-        fehler(c, "The Picture is to big (max. %dx%d dots) !", m.xdots, m.ydots);
+    bmpform f;
+    bmpkopf(c.buffer, f);
+    if (f.w > zel[c.zelnr].xdots || f.h > zel[c.zelnr].ydots) {
+        zugross(c);
         return 0;
     }
-    c.filelen = (long)bildgroesse(c, w, h);
+    c.filelen = (long)bildgroesse(c, f.w, f.h);
     if (keinplatz(c, c.filelen))
         return 0;
-    if (m.orient == 'V')
+    if (zel[c.zelnr].orient == 'V')
         bmp2blv(c, c.eeprom + c.adresse, c.buffer);
     else
         bmp2blh(c, c.eeprom + c.adresse, c.buffer);
     return 1;
+}
+
+static void keinbild(zelctx &c)
+{
+    if (zel[c.zelnr].orient == 'V')
+        fehler(c, "This is not a Picturefile (*.BMP, *.BLV) !");
+    else
+        fehler(c, "This is not a Picturefile (*.BMP, *.BLH) !");
+}
+
+// A PNG is decoded into a bitmap; from there on it is one.
+static int pngbild(zelctx &c)
+{
+    const zelmodel &m = zel[c.zelnr];
+    int r = png2bmp(c, m.xdots, m.ydots);
+    if (r < 0)
+        zugross(c);
+    else if (r == 0)
+        keinbild(c);
+    return r > 0 && bmpbild(c);
 }
 
 int loadbild(zelctx &c, const char *name)
@@ -93,9 +124,8 @@ int loadbild(zelctx &c, const char *name)
     }
     if (c.filelen >= 2 && c.buffer[0] == 'B' && c.buffer[1] == 'M')
         return bmpbild(c);
-    if (zel[c.zelnr].orient == 'V')
-        fehler(c, "This is not a Picturefile (*.BMP, *.BLV) !");
-    else
-        fehler(c, "This is not a Picturefile (*.BMP, *.BLH) !");
+    if (istpng(c.buffer, c.filelen))
+        return pngbild(c);
+    keinbild(c);
     return 0;
 }

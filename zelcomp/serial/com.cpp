@@ -4,8 +4,11 @@
 // are done here, the same on every system.
 #include "seriowin.h"
 
+#include <csignal>
+
 int _comtohs = 50;
-static int offen;                   // 1 while a port is open
+// 1 while a port is open; read by COMnotaus inside a signal handler.
+static volatile sig_atomic_t offen;
 
 // 1 when the hundredths clock has moved on since *tick, which then follows
 // it: every time-out of the port counts these changes, not milliseconds.
@@ -101,6 +104,28 @@ int COMwrite(int c)
             return 0;
         portpause(gehalten ? PAUSE_HALT : PAUSE_SCHREIBEN);
     }
+}
+
+int COMoutq(void)
+{
+    if (!offen)
+        return 0;
+    long rest = portrest();
+    return rest > 0x7FFF ? 0x7FFF : (int)rest;
+}
+
+const char *COMgrund(void)
+{
+    return portgrund();
+}
+
+int COMnotaus(void)
+{
+    int war = offen;
+    offen = 0;
+    if (war)
+        portnotaus();
+    return war;
 }
 
 int COMwrblk(const unsigned char *p, int len)

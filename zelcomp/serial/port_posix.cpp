@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
+#include <sys/file.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +27,9 @@ struct comtimeouts {
 int _comh = -1;                 // descriptor of the open port; -1 while none (0 is a valid one)
 struct termios _dcb;            // settings of the open port, re-applied on a rate change
 comtimeouts _cto;               // both 0: reads return at once
+static struct termios _alt;     // the port's settings before it was opened, put back at the close
+static int _altda;              // 1 when _alt holds them
+static char _grund[PATH_MAX + 64]; // device and reason the last open failed; "" when none
 
 unsigned portms(void)
 {
@@ -51,12 +56,18 @@ static int rate2speed(long baud, speed_t *sp)
 }
 
 // COMn is the device in ZEL_COMn when that is set, else /dev/ttyS<n-1>.
+// A variable set but empty is a mistake (a simulator whose line was read
+// before it was written), not a wish for the default port.
 static int portname(int n, char *name, size_t size)
 {
     char var[16];
     snprintf(var, sizeof var, "ZEL_COM%d", n);
     const char *p = getenv(var);
-    int len = p && *p ? snprintf(name, size, "%s", p) : snprintf(name, size, "/dev/ttyS%d", n - 1);
+    if (p && !*p) {
+        snprintf(_grund, sizeof _grund, "%s: is empty, it names no device", var);
+        return 0;
+    }
+    int len = p ? snprintf(name, size, "%s", p) : snprintf(name, size, "/dev/ttyS%d", n - 1);
     return len > 0 && (size_t)len < size;
 }
 
@@ -76,9 +87,21 @@ static void rohmodus(struct termios &t, speed_t sp)
     cfsetospeed(&t, sp);
 }
 
-// Claims the open device for this process alone.
+// Records why the device could not be opened, in the words a user knows.
+static void grund(const char *name, int fehler)
+{
+    const char *warum = fehler == EBUSY || fehler == EWOULDBLOCK ? "in use by another program"
+                                                                 : strerror(fehler);
+    snprintf(_grund, sizeof _grund, "%s: %s", name, warum);
+}
+
+// Claims the open device for this process alone: exclusive use keeps out
+// other users, and the lock keeps out a second upload by root, whom
+// exclusive use does not stop. 0 with errno set when another has it.
 static int besetzen(void)
 {
+    if (flock(_comh, LOCK_EX | LOCK_NB) != 0)
+        return 0;
     return ioctl(_comh, TIOCEXCL) == 0;
 }
 
@@ -86,6 +109,8 @@ static int einstellen(speed_t sp)
 {
     if (tcgetattr(_comh, &_dcb) != 0)
         return 0;
+    _alt = _dcb;
+    _altda = 1;
     rohmodus(_dcb, sp);
     _cto.vmin = 0;
     _cto.vtime = 0;
@@ -98,9 +123,14 @@ static int einstellen(speed_t sp)
     return 1;
 }
 
-// Gives up what besetzen claimed and closes the descriptor.
+// Puts back the settings the port had, gives up what besetzen claimed and
+// closes the descriptor, which also releases the lock. Only calls that are
+// safe in a signal handler.
 static void freigeben(void)
 {
+    if (_altda)
+        tcsetattr(_comh, TCSANOW, &_alt);
+    _altda = 0;
     ioctl(_comh, TIOCNXCL);
     close(_comh);
     _comh = -1;
@@ -110,16 +140,25 @@ int portauf(int n, long baud)
 {
     char name[PATH_MAX];
     speed_t sp;
+    _grund[0] = 0;
     if (!portname(n, name, sizeof name) || !rate2speed(baud, &sp))
         return 0;
     _comh = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (_comh < 0) {
+        grund(name, errno);
         _comh = -1;
         return 0;
     }
-    if (!besetzen() || !einstellen(sp)) {
+    // a port another run holds is left exactly as that run has it
+    if (!besetzen()) {
+        grund(name, errno);
         close(_comh);
         _comh = -1;
+        return 0;
+    }
+    if (!einstellen(sp)) {
+        grund(name, errno);
+        freigeben();
         return 0;
     }
     return 1;
@@ -134,6 +173,16 @@ void portzu(int verwerfen)
     if (verwerfen)
         tcflush(_comh, TCOFLUSH);
     freigeben();
+}
+
+const char *portgrund(void)
+{
+    return _grund;
+}
+
+void portnotaus(void)
+{
+    portzu(1);
 }
 
 int portrate(long baud)

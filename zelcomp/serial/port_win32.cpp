@@ -11,10 +11,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 HANDLE _comh;                   // the open port; null while none
 DCB _dcb;                       // settings of the open port, re-applied on a rate change
 COMMTIMEOUTS _cto;              // reads return at once with what is there
+static char _grund[MAX_PATH + 64]; // device and reason the last open failed; "" when none
 
 unsigned portms(void)
 {
@@ -30,14 +32,34 @@ static int bekannt(long baud)
     return 0;
 }
 
-// COMn is the device in ZEL_COMn when that is set, else \\.\COMn.
+// COMn is the device in ZEL_COMn when that is set, else \\.\COMn. A
+// variable set but empty names no device and is an error.
 static int portname(int n, char *name, size_t size)
 {
     char var[16];
     snprintf(var, sizeof var, "ZEL_COM%d", n);
     const char *p = getenv(var);
-    int len = p && *p ? snprintf(name, size, "%s", p) : snprintf(name, size, "\\\\.\\COM%d", n);
+    if (p && !*p) {
+        snprintf(_grund, sizeof _grund, "%s: is empty, it names no device", var);
+        return 0;
+    }
+    int len = p ? snprintf(name, size, "%s", p) : snprintf(name, size, "\\\\.\\COM%d", n);
     return len > 0 && (size_t)len < size;
+}
+
+// Records why the device could not be opened, in the words a user knows.
+static void grund(const char *name, DWORD fehler)
+{
+    char text[256] = "";
+    if (fehler == ERROR_ACCESS_DENIED || fehler == ERROR_SHARING_VIOLATION)
+        snprintf(text, sizeof text, "in use by another program");
+    else if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             fehler, 0, text, sizeof text, nullptr))
+        snprintf(text, sizeof text, "error %lu", (unsigned long)fehler);
+    size_t n = strlen(text);
+    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == '.'))
+        text[--n] = 0;
+    snprintf(_grund, sizeof _grund, "%s: %s", name, text);
 }
 
 // 8N1, binary, output held by CTS, RTS as receive handshake, DTR off, DSR
@@ -77,16 +99,20 @@ static int einstellen(void)
 int portauf(int n, long baud)
 {
     char name[MAX_PATH];
+    _grund[0] = 0;
     if (!portname(n, name, sizeof name) || !bekannt(baud))
         return 0;
     dcbfuellen(baud);
     // no sharing: the port is this process's alone while it is open
     HANDLE h = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    if (h == INVALID_HANDLE_VALUE) {
+        grund(name, GetLastError());
         return 0;
+    }
     _comh = h;
     if (!einstellen()) {
+        grund(name, GetLastError());
         CloseHandle(_comh);
         _comh = nullptr;
         return 0;
@@ -104,6 +130,18 @@ void portzu(int verwerfen)
     CloseHandle(_comh);
     _comh = nullptr;
     timeEndPeriod(1);
+}
+
+const char *portgrund(void)
+{
+    return _grund;
+}
+
+// Runs in the console handler's thread while the program's own thread
+// may still be in a port call; closing the handle ends that call.
+void portnotaus(void)
+{
+    portzu(1);
 }
 
 int portrate(long baud)

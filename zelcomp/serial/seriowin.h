@@ -17,6 +17,12 @@ int COMread(int t);
 int CTS(void);
 int COMwrite(int c);
 int COMwrblk(const unsigned char *p, int len);
+int COMoutq(void);                  // bytes written but not yet on the wire; 0 when unknown
+const char *COMgrund(void);         // why the last COMopen failed: "device: reason"; "" when unknown
+// Puts the port back as it was before COMopen (settings, exclusive use,
+// lock) and closes it, dropping unsent output; 1 when a port was open.
+// Safe inside a signal handler: an interrupted upload ends through it.
+int COMnotaus(void);
 
 // The platform port under the layer: what differs between systems, one
 // step each, never waiting. clock.cpp and com.cpp build every time-out
@@ -37,6 +43,8 @@ int portlesen(void);                // a byte already received, or -1 at once
 int porthalt(void);                 // 1 while CTS holds output, 0 not, -1 unreadable
 int portschreiben(int c);           // 1 taken, 0 not now (driver full), -1 failed
 long portrest(void);                // bytes queued for output, 0 when unknown
+const char *portgrund(void);        // device and reason the last portauf failed, "" when unknown
+void portnotaus(void);              // portzu(1) that is safe in a signal handler
 void portpause(portpausegrund g);   // gives the machine up for a millisecond at most
 
 #endif

@@ -64,11 +64,11 @@ void PrintTo(const fehlfall &f, std::ostream *os)
     *os << f.zeile;
 }
 
-class Fontfehler : public ::testing::TestWithParam<fehlfall> {};
+class FontError : public ::testing::TestWithParam<fehlfall> {};
 
 } // namespace
 
-TEST_P(Fontfehler, NothingStored)
+TEST_P(FontError, NothingStored)
 {
     const fehlfall &f = GetParam();
     verzeichnis v;
@@ -94,7 +94,7 @@ const char *const KEINFONT = "This is not a Fontfile (*.FNT) !";
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(
-    Lines, Fontfehler,
+    Lines, FontError,
     ::testing::Values(
         fehlfall{"FONT", MODEL_H, ANZAHL},
         fehlfall{"FONT 1, 32 <f6x8.fnt>", MODEL_H, ANZAHL},
@@ -116,8 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
         fehlfall{"FONT 1, 32, 127 <eng.fnt>", MODEL_H, "Wrong bytes per Character in Fontfile !"},
         fehlfall{"FONT 1, 32, 127 <eng.fnt>", MODEL_h, "Wrong bytes per Character in Fontfile !"},
         fehlfall{"FONT 1, 32, 127 <kurz.fnt>", MODEL_H, "Fontfile too short for Character-Nr 127 !"},
-        fehlfall{"FONT 1, 32, 127 <kurz.fnt>", MODEL_V, "Fontfile too short for Character-Nr 127 !"}),
-    [](const ::testing::TestParamInfo<fehlfall> &i) { return std::to_string(i.index); });
+        fehlfall{"FONT 1, 32, 127 <kurz.fnt>", MODEL_V, "Fontfile too short for Character-Nr 127 !"}), casenames());
 
 struct kopffall {
     const char *name;

@@ -41,7 +41,7 @@ std::string zehnmalzwei(uint32_t pal0, int kopf = 40)
 
 } // namespace
 
-TEST(Felder, LittleEndianWhateverTheHost)
+TEST(Fields, LittleEndianWhateverTheHost)
 {
     EXPECT_EQ(iw(0x34, 0x12), 0x1234);
     EXPECT_EQ(iw(0xFF, 0xFF), 65535);
@@ -64,9 +64,9 @@ void PrintTo(const zehnfall &f, std::ostream *os)
     *os << f.name;
 }
 
-class ZehnMalZwei : public ::testing::TestWithParam<zehnfall> {};
+class TenByTwo : public ::testing::TestWithParam<zehnfall> {};
 
-TEST_P(ZehnMalZwei, Record)
+TEST_P(TenByTwo, Record)
 {
     const zehnfall &f = GetParam();
     std::string bmp = zehnmalzwei(f.pal0, f.kopf);
@@ -78,7 +78,7 @@ TEST_P(ZehnMalZwei, Record)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Palette, ZehnMalZwei,
+    Palette, TenByTwo,
     ::testing::Values(
         zehnfall{"H_black", MODEL_H, 0, 40, bytes({0x0A, 0x02, 0xFF, 0xC0, 0x00, 0x40})},
         zehnfall{"h_black", MODEL_h, 0, 40, bytes({0x0A, 0x02, 0xFF, 0x03, 0x00, 0x02})},

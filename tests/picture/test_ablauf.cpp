@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(Ablauf, PictureAndFontInTheObjectFile)
+TEST(Compile, PictureAndFontInTheObjectFile)
 {
     tempdir d;
     writefile(d / "pic.bmp", bmpdatei(10, 2, {"0000000000", "1111111110"}));
@@ -31,7 +31,7 @@ TEST(Ablauf, PictureAndFontInTheObjectFile)
         << r.out;
 }
 
-TEST(Ablauf, PictureErrorsNameFileAndLine)
+TEST(Compile, PictureErrorsNameFileAndLine)
 {
     tempdir d;
     writefile(d / "bild.mac", "PICTURE 1 <nix.bmp>\nFONT 3, 1, 2\n");

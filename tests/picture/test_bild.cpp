@@ -53,11 +53,11 @@ void PrintTo(const direktivfehler &f, std::ostream *os)
     *os << f.zeile;
 }
 
-class Bildfehler : public ::testing::TestWithParam<direktivfehler> {};
+class PictureError : public ::testing::TestWithParam<direktivfehler> {};
 
 } // namespace
 
-TEST_P(Bildfehler, NothingStored)
+TEST_P(PictureError, NothingStored)
 {
     const direktivfehler &f = GetParam();
     verzeichnis v;
@@ -76,7 +76,7 @@ TEST_P(Bildfehler, NothingStored)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Lines, Bildfehler,
+    Lines, PictureError,
     ::testing::Values(
         direktivfehler{"PICTURE", "No Picturenumber !"},
         direktivfehler{"PICTURE <a.blv>", "No Picturenumber !"},
@@ -90,8 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         direktivfehler{"PICTURE 2*200, 1 <a.blv>", "Picturenumber 400 is wrong, (allowed: 0..255) !"},
         direktivfehler{"PICTURE $FFFFFFFF <a.blv>", "Picturenumber -1 is wrong, (allowed: 0..255) !"},
         direktivfehler{"PICTURE 5 <nix.blv>", "Cannot Open Picturefile <nix.blv> !"},
-        direktivfehler{"PICTURE 5 <gif.bmp>", "This is not a Picturefile (*.BMP, *.BLV) !"}),
-    [](const ::testing::TestParamInfo<direktivfehler> &i) { return std::to_string(i.index); });
+        direktivfehler{"PICTURE 5 <gif.bmp>", "This is not a Picturefile (*.BMP, *.BLV) !"}), casenames());
 
 struct gutfall {
     const char *zeile;
@@ -104,9 +103,9 @@ void PrintTo(const gutfall &f, std::ostream *os)
     *os << f.zeile;
 }
 
-class Bildgut : public ::testing::TestWithParam<gutfall> {};
+class GoodPicture : public ::testing::TestWithParam<gutfall> {};
 
-TEST_P(Bildgut, StoredUnderItsNumber)
+TEST_P(GoodPicture, StoredUnderItsNumber)
 {
     const gutfall &f = GetParam();
     verzeichnis v;
@@ -127,7 +126,7 @@ TEST_P(Bildgut, StoredUnderItsNumber)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Lines, Bildgut,
+    Lines, GoodPicture,
     ::testing::Values(gutfall{"PICTURE 7 <a.blv>", 7, 7}, gutfall{"PICTURE 0 <a.blv>", 7, 0},
                       gutfall{"PICTURE 255 <a.blv>", 7, 255},
                       gutfall{"PICTURE 7, 900, 'x' <a.blv>", 7, 7},
@@ -136,8 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
                       gutfall{"PICTURE $10 <a.blv> ; the logo", 7, 16},
                       gutfall{"PICTURE 'A' <a.blv>", 7, 65},
                       gutfall{"PICTURES 9 <a.blv>", 4, 9},
-                      gutfall{"PICTURE\t3<a.blv", 7, 3}),
-    [](const ::testing::TestParamInfo<gutfall> &i) { return std::to_string(i.index); });
+                      gutfall{"PICTURE\t3<a.blv", 7, 3}), casenames());
 
 TEST(Bild2eep, SecondPictureFollowsTheFirst)
 {

@@ -92,9 +92,9 @@ void PrintTo(const rohfall &f, std::ostream *os)
     *os << f.name;
 }
 
-class Rohbild : public ::testing::TestWithParam<rohfall> {};
+class RawPicture : public ::testing::TestWithParam<rohfall> {};
 
-TEST_P(Rohbild, CopiedUnchanged)
+TEST_P(RawPicture, CopiedUnchanged)
 {
     const rohfall &f = GetParam();
     std::string datei = roh(f.w, f.h, f.len - 2);
@@ -107,7 +107,7 @@ TEST_P(Rohbild, CopiedUnchanged)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Sizes, Rohbild,
+    Sizes, RawPicture,
     ::testing::Values(rohfall{"blv_120x32_V", MODEL_V, 120, 32, 482},
                       rohfall{"blv_128x64_QO", MODEL_V4, 128, 64, 1026},
                       rohfall{"blv_height12", MODEL_V, 5, 12, 12},
@@ -175,9 +175,9 @@ void PrintTo(const ladefehler &f, std::ostream *os)
     *os << f.name;
 }
 
-class Abgelehnt : public ::testing::TestWithParam<ladefehler> {};
+class Rejected : public ::testing::TestWithParam<ladefehler> {};
 
-TEST_P(Abgelehnt, NothingStored)
+TEST_P(Rejected, NothingStored)
 {
     const ladefehler &f = GetParam();
     ergebnis e = lade(f.zelnr, f.datei, 500, 64);
@@ -218,7 +218,7 @@ std::string gekuerzt(size_t n, int kopf = 40)
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, Abgelehnt,
+    Files, Rejected,
     ::testing::Values(
         ladefehler{"empty_H", MODEL_H, "", KEINBILD_H},
         ladefehler{"one_byte_V", MODEL_V, "B", KEINBILD_V},
@@ -246,8 +246,6 @@ INSTANTIATE_TEST_SUITE_P(
                  geaendert(bmpdatei(8, 8, {}), 10, 0xFFFFFFF0), MONO},
         ladefehler{"width_negative", MODEL_H,
                  geaendert(bmpdatei(8, 8, {}), 18, (uint32_t)-8), MONO},
-        ladefehler{"height_negative_topdown", MODEL_V,
-                 geaendert(bmpdatei(8, 8, {}), 22, (uint32_t)-8), MONO},
         ladefehler{"height_huge", MODEL_H,
                  geaendert(bmpdatei(8, 8, {}), 22, 0x7FFFFFFF), MONO},
         ladefehler{"one_dot_wider", MODEL_H, voll(241, 128),
