@@ -71,7 +71,7 @@ static void hoere(int b)
     long n = modulbyte(modul, b);
     for (long i = 0; i < n; i++)
         antwort(modul.antwort[i]);
-    if (modul.streampos == mod.ereply)
+    if (modul.streampos > 0 && modul.streampos == mod.ereply)
         antwort('E');
 }
 
