@@ -107,3 +107,67 @@ void fuzzfail(const char *file, int line, const char *what)
     fprintf(stderr, "%s:%d: invariant failed: %s\n", file, line, what);
     abort();
 }
+
+static const char SEP[] = "\n@FILE\n";
+enum { TEILE = 8 };
+
+// Every name between '<' and '>' must stay inside the working directory:
+// the run may write to a DESTINATION and read any file it is given.
+static int namenimordner(const uint8_t *p, size_t n)
+{
+    for (size_t i = 0; i < n; i++) {
+        if (p[i] != '<')
+            continue;
+        for (size_t j = i + 1; j < n && p[j] > 32 && p[j] != '>'; j++)
+            if (p[j] == '/')
+                return 0;
+    }
+    return 1;
+}
+
+// Includes of distinct files multiply: eight files of k include lines each
+// are read k^7 times, which is what such a source asks for, not a fault.
+// Inputs with more than a few are left out.
+enum { INCLUDEMAX = 12 };
+
+static int includes(const uint8_t *p, size_t n)
+{
+    int k = 0;
+    for (size_t i = 0; i + 4 <= n; i++)
+        if ((p[i] | 0x20) == 'i' && (p[i + 1] | 0x20) == 'n' && (p[i + 2] | 0x20) == 'c' &&
+            (p[i + 3] | 0x20) == 'l')
+            k++;
+    return k;
+}
+
+int fuzzquellen(const uint8_t *data, size_t size)
+{
+    if (!namenimordner(data, size) || includes(data, size) > INCLUDEMAX)
+        return 0;
+    fuzzdir();
+    const uint8_t *p = data, *ende = data + size;
+    for (int i = 0; i < TEILE; i++) {
+        const uint8_t *sep = i < TEILE - 1 ? (const uint8_t *)memmem(p, ende - p, SEP, sizeof SEP - 1) : nullptr;
+        const uint8_t *teilende = sep ? sep : ende;
+        char name[8] = "m.mac";
+        if (i)
+            snprintf(name, sizeof name, "f%d", i);
+        putfile(name, p, teilende - p);
+        if (!sep)
+            break;
+        p = sep + sizeof SEP - 1;
+    }
+    return 1;
+}
+
+void fuzzrmdir(const char *name)
+{
+    DIR *d = opendir(name);
+    char pfad[512];
+    while (struct dirent *e = d ? readdir(d) : nullptr)
+        if (e->d_name[0] != '.' && snprintf(pfad, sizeof pfad, "%s/%s", name, e->d_name) < (int)sizeof pfad)
+            unlink(pfad);
+    if (d)
+        closedir(d);
+    rmdir(name);
+}

@@ -12,6 +12,13 @@
 // and empties it, so every input starts without the files of the last.
 void fuzzdir(void);
 void putfile(const char *name, const uint8_t *p, size_t n);
+// Enters the directory and writes the parts of an input, separated by the
+// line "@FILE", as the source m.mac and the files f1 to f7. 0, writing
+// nothing, when a file name would leave the directory or the includes are
+// too many to read in reasonable time.
+int fuzzquellen(const uint8_t *data, size_t size);
+// Removes a subdirectory of files, if there is one.
+void fuzzrmdir(const char *name);
 
 // The one context of the process in its start state; console and typed
 // answers are /dev/null.

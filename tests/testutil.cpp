@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cctype>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #ifdef _WIN32
@@ -12,6 +13,7 @@
 #include <windows.h>
 #else
 #include <ftw.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -282,27 +284,28 @@ runresult runprog(const std::string &dir, const std::string &prog,
     cmd += "\"" + prog + "\"";
     for (const std::string &a : args)
         cmd += " \"" + a + "\"";
-    cmd += " < \"" + io / "in" + "\" > \"" + io / "out" + "\"";
+    cmd += " < \"" + io / "in" + "\" > \"" + io / "out" + "\" 2> \"" + io / "err" + "\"";
     runresult r;
     r.status = system(("\"" + cmd + "\"").c_str());
     r.out = readtext(io / "out");
+    r.err = readtext(io / "err");
     return r;
 }
 #else
-runresult runprog(const std::string &dir, const std::string &prog,
-                  const std::vector<std::string> &args, const std::string &input,
-                  const std::vector<std::string> &env)
+// Starts prog in dir with stdin from infd, stdout and stderr into pipes;
+// the child's ends are closed here.
+static pid_t starte(const std::string &dir, const std::string &prog,
+                    const std::vector<std::string> &args, const std::vector<std::string> &env,
+                    int infd, int out[2], int err[2])
 {
-    // A program that exits without reading its input must not kill the test.
-    signal(SIGPIPE, SIG_IGN);
-    int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0)
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
         abort();
     pid_t pid = fork();
     if (pid == 0) {
-        dup2(in[0], 0);
+        dup2(infd, 0);
         dup2(out[1], 1);
-        close(in[0]); close(in[1]); close(out[0]); close(out[1]);
+        dup2(err[1], 2);
+        close(infd); close(out[0]); close(out[1]); close(err[0]); close(err[1]);
         if (chdir(dir.c_str()) != 0)
             _exit(127);
         for (const std::string &e : env)
@@ -315,21 +318,84 @@ runresult runprog(const std::string &dir, const std::string &prog,
         execv(prog.c_str(), argv.data());
         _exit(127);
     }
-    close(in[0]);
+    close(infd);
     close(out[1]);
+    close(err[1]);
+    return pid;
+}
+
+// Collects both outputs until they close, or kills the program when the
+// deadline (seconds, 0 for none) passes first, and waits for it.
+static runresult ernte(pid_t pid, int out, int err, int frist)
+{
+    runresult r;
+    std::string *ziel[2] = {&r.out, &r.err};
+    struct pollfd p[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
+    time_t ende = time(nullptr) + frist;
+    int offen = 2;
+    while (offen > 0) {
+        if (frist && time(nullptr) >= ende) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        if (poll(p, 2, 1000) < 0)
+            continue;
+        for (int i = 0; i < 2; i++) {
+            if (p[i].fd < 0 || !p[i].revents)
+                continue;
+            char buf[4096];
+            ssize_t n = read(p[i].fd, buf, sizeof buf);
+            if (n > 0) {
+                ziel[i]->append(buf, n);
+            } else {
+                close(p[i].fd);
+                p[i].fd = -1;
+                offen--;
+            }
+        }
+    }
+    for (auto &q : p)
+        if (q.fd >= 0)
+            close(q.fd);
+    int st;
+    waitpid(pid, &st, 0);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+runresult runprog(const std::string &dir, const std::string &prog,
+                  const std::vector<std::string> &args, const std::string &input,
+                  const std::vector<std::string> &env)
+{
+    // A program that exits without reading its input must not kill the test.
+    signal(SIGPIPE, SIG_IGN);
+    // No end of a pipe may stay open in the child but the one dup2 gave it,
+    // or its input would never end.
+    int in[2], out[2], err[2];
+    if (pipe2(in, O_CLOEXEC) != 0)
+        abort();
+    pid_t pid = starte(dir, prog, args, env, in[0], out, err);
     if (!input.empty() && write(in[1], input.data(), input.size()) < 0) {
         // the program ended without reading its input
     }
     close(in[1]);
-    runresult r;
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(out[0], buf, sizeof buf)) > 0)
-        r.out.append(buf, n);
-    close(out[0]);
-    int st;
-    waitpid(pid, &st, 0);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return ernte(pid, out[0], err[0], 0);
+}
+
+runresult runterm(const std::string &dir, const std::string &prog,
+                  const std::vector<std::string> &args)
+{
+    int herr = posix_openpt(O_RDWR | O_NOCTTY);
+    if (herr < 0 || fcntl(herr, F_SETFD, FD_CLOEXEC) != 0 || grantpt(herr) != 0 ||
+        unlockpt(herr) != 0)
+        abort();
+    int knecht = open(ptsname(herr), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (knecht < 0)
+        abort();
+    int out[2], err[2];
+    pid_t pid = starte(dir, prog, args, {}, knecht, out, err);
+    runresult r = ernte(pid, out[0], err[0], 60);
+    close(herr);
     return r;
 }
 #endif

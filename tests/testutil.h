@@ -50,12 +50,17 @@ std::string bytes(std::initializer_list<int> b);
 struct runresult {
     int status;         // exit status, or -1 when the program did not exit normally
     std::string out;    // standard output
+    std::string err;    // standard error
 };
 
 // Runs a program in dir with the given arguments and standard input.
 runresult runprog(const std::string &dir, const std::string &prog,
                   const std::vector<std::string> &args, const std::string &input = "",
                   const std::vector<std::string> &env = {});
+// The same with a terminal as standard input on which nobody types. A
+// program that still waits after a minute is killed: status -1.
+runresult runterm(const std::string &dir, const std::string &prog,
+                  const std::vector<std::string> &args);
 
 #ifdef ZELCOMP_BIN
 inline runresult runzel(const std::string &dir, const std::vector<std::string> &args,

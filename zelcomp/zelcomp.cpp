@@ -19,6 +19,40 @@ static const char banner[] =
     "zelcomp 1.0 - macro compiler and uploader for ZEL graphic LCD modules\n"
     "usage: zelcomp [-o] [-c<port>] [-b<baudrate>] [file]\n";
 
+static const char hilfe[] =
+    "usage: zelcomp [options] [file]\n"
+    "Compiles the macro source FILE into the EEPROM image of a ZEL graphic LCD\n"
+    "module, writes the upload file NAME.EEP and, given a port, uploads it.\n"
+    "A FILE whose extension begins with EEP is only uploaded. Without FILE\n"
+    "zelcomp asks for one.\n"
+    "\n"
+    "Options (the letter after '-' may be upper or lower case):\n"
+    "  -o            also write the object file NAME.EEO, the EEPROM from 0\n"
+    "  -c<n>         upload to port COM<n> (1 or 2) after a compile without errors\n"
+    "  -b<rate>      upload at this rate: 1200, 2400, 4800, 9600, 19200, 38400,\n"
+    "                57600 or 115200\n"
+    "  --verify      after the upload, read the EEPROM back and compare it\n"
+    "  -I<dir>       look for files named in the source (INCLUDE, PICTURE, FONT,\n"
+    "                #S, #UL) also in dir, after the current directory and the\n"
+    "                directory of the file naming them; may be repeated\n"
+    "  -W            warn on stderr where a value is silently changed\n"
+    "  --batch       no prompt and no wait for RETURN; each error also on stderr\n"
+    "                as FILE:LINE: error: MESSAGE\n"
+    "  -h, --help    show this help and end\n"
+    "  --version     show the version and end\n"
+    "\n"
+    "Port COM<n> is the device in the environment variable ZEL_COM<n>,\n"
+#ifdef _WIN32
+    "else COM<n> itself.\n"
+#else
+    "else /dev/ttyS<n-1>.\n"
+#endif
+    "\n"
+    "Exit status: 0 success, 1 errors in the source or its files,\n"
+    "2 the module or the upload failed, 64 wrong use of the command line.\n";
+
+enum { NUTZFEHLER = 64 };   // exit status of a wrong command line
+
 void zelinit(zelctx &c)
 {
     resetimage(c);
@@ -50,6 +84,9 @@ void zelinit(zelctx &c)
     c.filelen = 0;
     c.con = stdout;
     c.conin = stdin;
+    c.batch = c.warnen = 0;
+    c.incanz = 0;
+    c.diag = stderr;
 }
 
 // A number after an option letter; an unreadable one keeps the old value.
@@ -61,16 +98,62 @@ static long optzahl(const char *s, long alt)
     return end == s ? alt : v;
 }
 
-// Reads the command line; returns 0 when a file name did not fit into str.
-static int kommandozeile(zelctx &c, int argc, char **argv)
+static int nutzfehler(zelctx &c, const char *text, const char *arg)
 {
-    int ok = 1;
+    fprintf(c.diag, "zelcomp: %s%s\n", text, arg);
+    return 0;
+}
+
+// -I with the directory attached, as -b and -c take their values.
+static int includeverz(zelctx &c, const char *dir)
+{
+    if (!dir[0])
+        return nutzfehler(c, "-I needs a directory attached, as in -Iinclude", "");
+    if (c.incanz >= MAXINC)
+        return nutzfehler(c, "too many -I directories: ", dir);
+    // Room is left for a separator and a name of at least one character.
+    if (strlen(dir) + 2 >= NAMELEN)
+        return nutzfehler(c, "-I directory name too long: ", dir);
+    snprintf(c.incdir[c.incanz++], NAMELEN, "%s", dir);
+    return 1;
+}
+
+// Options of two dashes; one not known is ignored like every other
+// unknown option. --help and --version are answered before all else.
+static void langoption(zelctx &c, const char *a)
+{
+    if (strcmp(a, "--batch") == 0)
+        c.batch = 1;
+    else if (strcmp(a, "--verify") == 0)
+        c.verify = 1;
+}
+
+// --help, -h or --version anywhere: prints the answer and returns 1;
+// the first of them counts.
+static int auskunft(zelctx &c, int argc, char **argv)
+{
     for (int i = 1; i < argc; i++) {
         const char *a = argv[i];
-        if (strcmp(a, "--verify") == 0) {
-            c.verify = 1;
-            continue;
+        if (strcmp(a, "--version") == 0) {
+            fprintf(c.con, "zelcomp %s\n", ZELCOMP_VERSION);
+            return 1;
         }
+        if (strcmp(a, "--help") == 0 || (a[0] == '-' && (a[1] | 0x20) == 'h')) {
+            fputs(hilfe, c.con);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// Reads the command line; returns 0 when a file name did not fit into str.
+// *nutz becomes 0 when an option cannot be used at all.
+static int kommandozeile(zelctx &c, int argc, char **argv, int *nutz)
+{
+    int ok = 1;
+    *nutz = 1;
+    for (int i = 1; i < argc; i++) {
+        const char *a = argv[i];
         if (a[0] != '-') {
             ok = strlen(a) < sizeof c.str;
             snprintf(c.str, sizeof c.str, "%s", ok ? a : "");
@@ -95,6 +178,16 @@ static int kommandozeile(zelctx &c, int argc, char **argv)
         }
         case 'o':
             c.eepobjfile = 1;
+            break;
+        case 'w':
+            c.warnen = 1;
+            break;
+        case 'i':
+            if (!includeverz(c, a + 2))
+                *nutz = 0;
+            break;
+        case '-':
+            langoption(c, a);
             break;
         }
     }
@@ -161,6 +254,8 @@ static void fehlerbilanz(zelctx &c)
         fprintf(c.fperr, "\nfound %d Errors !", c.errors);
         fprintf(c.con, "\n---> see File <%s>", "ERROR.OUT");
     }
+    if (c.batch)
+        return;
     fprintf(c.con, "\n<RETURN>");
     fflush(c.con);
     if (!fgets(c.str, sizeof c.str, c.conin))
@@ -183,8 +278,17 @@ static void uebersicht(zelctx &c)
 
 int zelrun(zelctx &c, int argc, char **argv)
 {
+    if (auskunft(c, argc, argv))
+        return 0;
     fprintf(c.con, "%s", banner);
-    int nameok = kommandozeile(c, argc, argv);
+    int nutz;
+    int nameok = kommandozeile(c, argc, argv, &nutz);
+    if (nutz && nameok && !c.str[0] && c.batch)
+        nutz = nutzfehler(c, "no file name given (--batch does not ask for one)", "");
+    if (!nutz) {
+        fflush(c.con);
+        return NUTZFEHLER;
+    }
     if (nameok && !c.str[0])
         nameok = frage(c);
     // A name that fits into str may still have no room for its extension.

@@ -23,6 +23,7 @@ enum {
     KONSTNAME = 30,            // 29 characters and the terminating zero
     BEFLEN = 270,
     BUFLEN = 8200,
+    MAXINC = 16,               // -I directories on one command line
     EEPDATEIMAX = 131072,      // largest upload file the upload reads
 };
 
@@ -114,6 +115,13 @@ struct zelctx {
     // where console text goes and where typed answers come from
     FILE *con;
     FILE *conin;
+
+    // choices of the command line beyond the classic options
+    int batch;                 // 1 = --batch: no prompt, no wait, errors also on diag
+    int warnen;                // 1 = -W: warnings on diag; never counted
+    char incdir[MAXINC][NAMELEN]; // -I directories, searched in this order
+    int incanz;                // directories in incdir, 0..MAXINC
+    FILE *diag;                // lines for editors, FILE:LINE: kind: text (stderr)
 };
 
 // Puts a context into the state a run starts in (tables, constants, counters).

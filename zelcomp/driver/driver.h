@@ -26,6 +26,16 @@ const long GROESSEOFFEN = 0x7FFFFFFFL;
 int ladedatei(zelctx &c, const char *name, long max);
 // Formats a message into err (cut to fit) and reports it.
 void fehler(zelctx &c, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+// With -W, writes FILE:LINE: warning: and the formatted text to diag;
+// warnings are not counted and change nothing else.
+void warnung(zelctx &c, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+
+// The file a name from the source means: the name itself when there is
+// such a file in the current directory (or it is absolute or empty), else
+// the first place that has one of the directory of the file being read
+// and the -I directories in order, written into pfad (NAMELEN bytes).
+// When none has it, the name as it was written.
+const char *suchdatei(zelctx &c, const char *name, char *pfad);
 
 // EEPROM image
 void resetimage(zelctx &c);

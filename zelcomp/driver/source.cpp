@@ -73,6 +73,10 @@ FILE *bytedatei(zelctx &c, const char *name, long *size)
 
 int openfile(zelctx &c, const char *name)
 {
+    // The main source is taken as typed; an included file is looked for.
+    char pfad[NAMELEN];
+    if (c.filenr >= 0)
+        name = suchdatei(c, name, pfad);
     if (schonoffen(c, name)) {
         fehler(c, "Includefile <%s> includes itself !", name);
         return 0;
@@ -102,7 +106,8 @@ int openfile(zelctx &c, const char *name)
 int ladedatei(zelctx &c, const char *name, long max)
 {
     long n;
-    FILE *f = bytedatei(c, name, &n);
+    char pfad[NAMELEN];
+    FILE *f = bytedatei(c, suchdatei(c, name, pfad), &n);
     if (!f)
         return 0;
     if (max > BUFLEN || (n > max && n != GROESSEOFFEN)) {
@@ -241,6 +246,21 @@ int getfilename(zelctx &c, char *buf)
     return 1;
 }
 
+// One line in the form compilers use, so that an editor can jump to it:
+// FILE:LINE: kind: text, or the program's name when no file is open. The
+// line ends that some messages carry for the console are left out.
+static void diagzeile(const zelctx &c, const char *art, const char *text)
+{
+    int n = (int)strlen(text);
+    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == ' '))
+        n--;
+    if (c.filenr >= 0)
+        fprintf(c.diag, "%s:%d: ", c.datei[c.filenr].name, c.datei[c.filenr].line);
+    else
+        fprintf(c.diag, "zelcomp: ");
+    fprintf(c.diag, "%s: %.*s\n", art, n, text);
+}
+
 void showerror(zelctx &c, const char *msg)
 {
     const quelle *q = c.filenr >= 0 ? &c.datei[c.filenr] : nullptr;
@@ -252,6 +272,8 @@ void showerror(zelctx &c, const char *msg)
     if (q)
         fprintf(c.con, "\nError in file <%s> line %d", q->name, q->line);
     fprintf(c.con, "\n--> %s%s\n", c.zeile, msg);
+    if (c.batch)
+        diagzeile(c, "error", msg);
     c.errors++;
 }
 
@@ -262,4 +284,16 @@ void fehler(zelctx &c, const char *fmt, ...)
     vsnprintf(c.err, sizeof c.err, fmt, ap);   // a long file name is cut to fit
     va_end(ap);
     showerror(c, c.err);
+}
+
+void warnung(zelctx &c, const char *fmt, ...)
+{
+    if (!c.warnen)
+        return;
+    char text[2 * ERRLEN];
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(text, sizeof text, fmt, ap);
+    va_end(ap);
+    diagzeile(c, "warning", text);
 }

@@ -70,10 +70,12 @@ static int hexwert(int ch)
     return (ch | 0x20) - 'a' + 10;
 }
 
-// Digits of one base, with white space allowed between them.
-static uint32_t ziffern(zelctx &c, uint32_t basis)
+// Digits of one base, with white space allowed between them; *ende is
+// left just behind the last digit, or at zptr when there was none.
+static uint32_t ziffern(zelctx &c, uint32_t basis, const char **ende)
 {
     uint32_t v = 0;
+    *ende = c.zptr;
     for (;;) {
         int ch = *c.zptr;
         if (basis == 2 && ch != '0' && ch != '1')
@@ -83,33 +85,61 @@ static uint32_t ziffern(zelctx &c, uint32_t basis)
         if (basis == 16 && !ishexdigit(ch))
             break;
         v = v * basis + (uint32_t)hexwert(ch);
+        *ende = c.zptr + 1;
         nxtzeichen(c, 1);
     }
     return v;
 }
 
+// Characters that a reader takes for part of the number or name before
+// them, though the evaluator stops there.
+static int haengtan(int ch)
+{
+    return isnamech(ch) || ch == '.' || (unsigned char)ch > 127;
+}
+
+// -W: a number or name that runs on into such characters, as 12AB or
+// %1010_0101, is read only up to them; the rest is left for what follows.
+static void restzeichen(zelctx &c, const char *start, const char *ende, int wert)
+{
+    if (ende == start || !haengtan(*ende))
+        return;
+    const char *rest = ende;
+    while (haengtan(*rest))
+        rest++;
+    warnung(c, "\"%.*s\" read as %d, \"%.*s\" left unread", (int)(rest - start), start,
+            wert, (int)(rest - ende), ende);
+}
+
 int zahl(zelctx &c)
 {
+    const char *start = c.zptr, *ende;
     int minuszeichen = 0;
     uint32_t v = 0;
     if (*c.zptr == '-') {
         minuszeichen = 1;
         nxtzeichen(c, 1);
+        if (*c.zptr == '(')
+            warnung(c, "sign before \"(\" ignored: \"-\" read as 0, \"(\" left unread; "
+                       "write 0-(...) to negate");
     }
     if (*c.zptr == '%') {
         nxtzeichen(c, 1);
-        v = ziffern(c, 2);
+        v = ziffern(c, 2, &ende);
     } else if (*c.zptr == '$') {
         nxtzeichen(c, 1);
-        v = ziffern(c, 16);
+        v = ziffern(c, 16, &ende);
     } else if (*c.zptr == '_' || isletter(*c.zptr)) {
         char name[KONSTNAME];
         // A refused name has been reported already and counts 0.
         if (getkonststr(c, name))
             v = (uint32_t)konstwert(c, name);
+        ende = c.zptr;
     } else {
-        v = ziffern(c, 10);
+        v = ziffern(c, 10, &ende);
     }
+    int wert = alsint(minuszeichen ? 0u - v : v);
+    restzeichen(c, start, ende, wert);
     nxtzeichen(c, 0);
-    return alsint(minuszeichen ? 0u - v : v);
+    return wert;
 }

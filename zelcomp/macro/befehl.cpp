@@ -269,3 +269,18 @@ int zelbefehl(zelctx &c)
         befbyte(c, 0);
     return bef2eep(c);
 }
+
+// The table as other programs see it, the limits resolved for one model.
+int befehlinfo(int i, int zelnr, befinfo &b)
+{
+    if (i < 0 || i >= (int)(sizeof befehle / sizeof befehle[0]))
+        return 0;
+    const befdef &d = befehle[i];
+    b.name = d.name;
+    b.min = d.min;
+    b.max = d.bis == PLUSDM ? d.max + zel[zelnr].datamax : d.max;
+    b.zel = d.zel;
+    b.text = d.art == TEXT;
+    b.art = d.art == DATEN ? 'S' : d.art == IWORT ? 'I' : d.art == BILD ? 'U' : 0;
+    return 1;
+}

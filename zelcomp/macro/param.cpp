@@ -20,15 +20,31 @@ static int befbyte(zelctx &c, int b)
 static int zeichenkette(zelctx &c, int &n)
 {
     char q = *c.zptr++;
+    int hoch = 0;
     while (*c.zptr && *c.zptr != q) {
         if (!befbyte(c, *c.zptr))
             return 0;
+        hoch += (unsigned char)*c.zptr > 127;
         c.zptr++;
         n++;
     }
     if (*c.zptr == q)
         c.zptr++;
+    // Text saved as UTF-8 gives two or more bytes for a letter like an
+    // umlaut, and the module shows each of them as a character of its own.
+    if (hoch)
+        warnung(c, "%d byte(s) above 127 in a string, stored as they are "
+                   "(a UTF-8 letter is 2 to 4 bytes)", hoch);
     return 1;
+}
+
+// One value as one byte. A negative value down to -128 is the byte of
+// its two's complement on purpose (-1 is 255); beyond that it is cut.
+static int wertbyte(zelctx &c, int v)
+{
+    if (v < -128 || v > 255)
+        warnung(c, "value %d does not fit in a byte, %d stored", v, v & 0xFF);
+    return befbyte(c, v & 0xFF);
 }
 
 int parameter(zelctx &c)
@@ -55,7 +71,7 @@ int parameter(zelctx &c)
                 fehler(c, "illegal character in parameter list !");
                 return n;
             }
-            if (!befbyte(c, v & 0xFF)) {
+            if (!wertbyte(c, v)) {
                 fehler(c, "wrong number of parameters");
                 return n;
             }
@@ -97,7 +113,8 @@ static int sendchunk(zelctx &c, FILE *f)
 
 int loadsendfile(zelctx &c, const char *name)
 {
-    FILE *f = bytedatei(c, name, &c.filelen);
+    char pfad[NAMELEN];
+    FILE *f = bytedatei(c, suchdatei(c, name, pfad), &c.filelen);
     if (!f) {
         fehler(c, "Cannot Open File <%s> !", name);
         return 0;

@@ -1,0 +1,197 @@
+// The command line for people and tools: help and version, batch runs with
+// diagnostics on stderr, warnings, include directories, and the manual pages.
+#include "testutil.h"
+#include "font/fntbau.h"
+
+#include <algorithm>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sys/stat.h>
+
+static const std::string TAIL_1 = "\n\n---> found 1 Errors !\n\n---> see File <ERROR.OUT>";
+
+TEST(Cli, HelpAndVersionAnswerWithoutPrompt)
+{
+    struct { std::vector<std::string> args; const char *start; } cases[] = {
+        {{"-h"}, "usage: zelcomp [options] [file]\n"},
+        {{"-H", "x.mac"}, "usage: zelcomp [options] [file]\n"},
+        {{"--help"}, "usage: zelcomp [options] [file]\n"},
+        {{"-o", "--version", "--help"}, "zelcomp "},
+    };
+    for (auto &k : cases) {
+        SCOPED_TRACE(k.args[0]);
+        tempdir d;
+        runresult r = runzel(d.path, k.args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out.rfind(k.start, 0), 0u) << r.out;
+        EXPECT_EQ(r.out.find("Filename"), std::string::npos);
+        EXPECT_EQ(r.err, "");
+        EXPECT_FALSE(fileexists(d / "ERROR.OUT"));
+    }
+    runresult v = runzel("/", {"--version"});
+    EXPECT_TRUE(std::regex_match(v.out, std::regex("zelcomp [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << v.out;
+    std::string h = runzel("/", {"--help"}).out;
+    for (const char *wort : {"\n  -o ", "\n  -c<n> ", "\n  -b<rate> ", "\n  -I<dir> ", "\n  -W ", "\n  --verify ",
+                             "\n  --batch ", "\n  -h, --help ", "\n  --version ", "ZEL_COM<n>",
+                             "0 success", "1 errors", "2 the module", "64 wrong use"})
+        EXPECT_NE(h.find(wort), std::string::npos) << wort;
+}
+
+TEST(Cli, WrongCommandLineIsAUsageError)
+{
+    struct { std::vector<std::string> args; const char *err; } cases[] = {
+        {{"--batch"}, "zelcomp: no file name given (--batch does not ask for one)\n"},
+        {{"-o", "--batch", "-c1"}, "zelcomp: no file name given (--batch does not ask for one)\n"},
+        {{"-I", "x.mac"}, "zelcomp: -I needs a directory attached, as in -Iinclude\n"},
+    };
+    for (auto &k : cases) {
+        SCOPED_TRACE(k.args[0]);
+        tempdir d;
+        runresult r = runzel(d.path, k.args, "x.mac\n");
+        EXPECT_EQ(r.status, 64);
+        EXPECT_EQ(r.out, BANNER);
+        EXPECT_EQ(r.err, k.err);
+        EXPECT_FALSE(fileexists(d / "ERROR.OUT"));
+    }
+}
+
+// With a terminal for input the run must still end: --batch never waits.
+TEST(Cli, BatchErrorsGoToStderrWithoutWaiting)
+{
+    tempdir d;
+    mkdir((d / "src").c_str(), 0755);
+    writefile(d / "src/two.mac", "X = 1\nINCLUDE <sub.inc>\nY = NIX\n");
+    writefile(d / "src/sub.inc", "\nMAKRO 1\n#Q 1\n");
+    runresult r = runterm(d.path, ZELCOMP_BIN, {"--batch", "src/two.mac"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "src/sub.inc:3: error: not a valid command !\n"
+                     "src/two.mac:3: error: Constant \"NIX\" not defined !\n");
+    std::string log = readfile(d / "ERROR.OUT");
+    runresult ohne = runzel(d.path, {"src/two.mac"}, "\n");
+    EXPECT_EQ(ohne.status, 1);
+    EXPECT_EQ(ohne.err, "");
+    EXPECT_EQ(r.out + "\n<RETURN>", ohne.out);
+    EXPECT_EQ(readfile(d / "ERROR.OUT"), log);
+
+    runresult fehlt = runterm(d.path, ZELCOMP_BIN, {"--batch", "nix.mac"});
+    EXPECT_EQ(fehlt.status, 1);
+    EXPECT_EQ(fehlt.err, "zelcomp: error: Cannot Open File <nix.mac> !\n");
+    EXPECT_EQ(fehlt.out, std::string(BANNER) + "\n--> Cannot Open File <nix.mac> !\n\n" + TAIL_1);
+}
+
+struct warnfall {
+    const char *name;      // test name
+    const char *source;    // the source; the warning is about its last line
+    const char *warning;   // the text after "w.mac:LINE: warning: ", "" for none
+};
+
+class Warning : public testing::TestWithParam<warnfall> {};
+
+// Each warning on its line, nothing counted, every output as without -W.
+TEST_P(Warning, OnStderrOnly)
+{
+    const warnfall &k = GetParam();
+    tempdir d;
+    writefile(d / "w.mac", k.source);
+    runresult ohne = runzel(d.path, {"-o", "w.mac"});
+    std::string eep = readfile(d / "w.EEP");
+    runresult mit = runzel(d.path, {"-W", "-o", "w.mac"});
+    EXPECT_EQ(mit.status, 0);
+    EXPECT_EQ(mit.out, ohne.out);
+    EXPECT_EQ(readfile(d / "w.EEP"), eep);
+    EXPECT_EQ(ohne.err, "");
+    int zeile = (int)std::count(k.source, k.source + strlen(k.source), '\n');
+    std::string soll = *k.warning ? "w.mac:" + std::to_string(zeile) + ": warning: " + k.warning + "\n"
+                                  : "";
+    EXPECT_EQ(mit.err, soll);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, Warning, testing::Values(
+    warnfall{"LettersAfterDigits", "X = 12AB\n", "\"12AB\" read as 12, \"AB\" left unread"},
+    warnfall{"UnderscoreInBinary", "\n\nX = %1010_0101 + 1\n",
+             "\"%1010_0101\" read as 10, \"_0101\" left unread"},
+    warnfall{"SignBeforeParenthesis", "X = -(3*4)\n",
+             "sign before \"(\" ignored: \"-\" read as 0, \"(\" left unread; write 0-(...) to negate"},
+    warnfall{"ValueAboveAByte", "MAKRO 1\n#S 1,300\n", "value 300 does not fit in a byte, 44 stored"},
+    warnfall{"ValueBelowAByte", "MAKRO 1\n#S -129\n", "value -129 does not fit in a byte, 127 stored"},
+    warnfall{"Utf8InAString", "MAKRO 1\n#ZL 1,2,'Gr\xC3\xBC\xC3\x9F" "e'\n",
+             "4 byte(s) above 127 in a string, stored as they are (a UTF-8 letter is 2 to 4 bytes)"},
+    warnfall{"NoneForWhatIsMeant", "X = 1 000 + $FF 00 + 2*-A\nMAKRO 1\n#S -1,-128,255,'AB'12 A\n",
+             ""}),
+    [](const testing::TestParamInfo<warnfall> &i) { return std::string(i.param.name); });
+
+// Where x.inc is and what the run opens; "" where it is nowhere.
+struct lookupfall {
+    const char *name;
+    std::vector<std::string> where;   // directories below the run's directory
+    const char *opened;
+};
+
+class Lookup : public testing::TestWithParam<lookupfall> {};
+
+TEST_P(Lookup, FirstPlaceWins)
+{
+    const lookupfall &k = GetParam();
+    tempdir d;
+    for (const char *dir : {"src", "inc1", "inc2"})
+        mkdir((d / dir).c_str(), 0755);
+    writefile(d / "src/main.mac", "INCLUDE <x.inc>\n");
+    for (const std::string &w : k.where)
+        writefile(d / (w + "/x.inc"), "");
+    runresult r = runzel(d.path, {"--batch", "-Iinc1", "-iinc2", "src/main.mac"});
+    if (*k.opened) {
+        EXPECT_EQ(r.status, 0);
+        EXPECT_NE(r.out.find("\nOpen File <src/main.mac>\nOpen File <" + std::string(k.opened) +
+                             ">\nWrite EEPROM"), std::string::npos) << r.out;
+    } else {
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "src/main.mac:1: error: Cannot Open File <x.inc> !\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, Lookup, testing::Values(
+    lookupfall{"CurrentBeforeSource", {".", "src", "inc1"}, "x.inc"},
+    lookupfall{"SourceBeforeFirstDir", {"src", "inc1", "inc2"}, "src/x.inc"},
+    lookupfall{"FirstDirBeforeSecond", {"inc1", "inc2"}, "inc1/x.inc"},
+    lookupfall{"SecondDir", {"inc2"}, "inc2/x.inc"},
+    lookupfall{"Nowhere", {}, ""}),
+    [](const testing::TestParamInfo<lookupfall> &i) { return std::string(i.param.name); });
+
+// Every kind of file a source names is looked for in the -I directory,
+// and a file found there finds its own includes beside it.
+TEST(Cli, EveryFileNameUsesTheLookup)
+{
+    tempdir d;
+    mkdir((d / "lib").c_str(), 0755);
+    for (const char *f : {"pic.bmp", "data.bin"})
+        writefile(d / ("lib/" + std::string(f)), readfile(std::string(ZEL_TESTDATA) + "/e2e/macros/" + f));
+    writefile(d / "lib/f.fnt", fntdatei(6, 8, 8));
+    writefile(d / "lib/a.inc", "INCLUDE <b.inc>\n");
+    writefile(d / "lib/b.inc", "PICTURE 1 <pic.bmp>\nFONT 1,32,33 <f.fnt>\n"
+                               "MAKRO 1\n#S <data.bin>\n#UL 0,0 <pic.bmp>\n");
+    writefile(d / "m.mac", "INCLUDE <a.inc>\n");
+    runresult r = runzel(d.path, {"--batch", "-Ilib", "m.mac"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\nOpen File <lib/a.inc>\nOpen File <lib/b.inc>"), std::string::npos);
+    EXPECT_NE(r.out.find("\n   1 Fonts:"), std::string::npos);
+    EXPECT_NE(r.out.find("\n   1 Pictures:"), std::string::npos);
+    EXPECT_NE(r.out.find("\n   1 Makros:"), std::string::npos);
+}
+
+// The manual pages format without a warning from man and groff.
+TEST(Cli, ManualPagesFormatCleanly)
+{
+    for (const char *seite : {"zelcomp.1", "zelsim.1"}) {
+        std::string pfad = std::string(ZEL_TESTDATA) + "/../../man/" + seite;
+        ASSERT_TRUE(fileexists(pfad)) << pfad;
+        runresult r = runprog("/", "/bin/sh",
+                              {"-c", "command -v man >/dev/null || exit 77; "
+                                     "man --warnings -l \"$0\" >/dev/null", pfad},
+                              "", {"MANWIDTH=80", "LC_ALL=C.UTF-8"});
+        if (r.status == 77)
+            GTEST_SKIP() << "man is not installed, so the manual pages are not checked";
+        EXPECT_EQ(r.status, 0) << seite;
+        EXPECT_EQ(r.err, "") << seite;
+    }
+}

@@ -1,0 +1,24 @@
+// The upload file of an image, written by the compiler's own writer from
+// the tables and the data area up to the end of the last record.
+#include "zeldump.h"
+#include "driver/driver.h"
+
+#include <cstring>
+#include <memory>
+
+int schreibeeep(const abbild &a, const char *name, FILE *con)
+{
+    std::unique_ptr<zelctx> c(new zelctx);
+    zelinit(*c);
+    c->con = con;
+    c->zelnr = a.zelnr;
+    memcpy(c->font, a.eep + 16, FONTTAB);
+    memcpy(c->bild, a.eep + 16 + FONTTAB, BILDTAB);
+    memcpy(c->makro, a.eep + 16 + FONTTAB + BILDTAB, MAKROTAB);
+    c->adresse = (int)(a.ende - SYSSIZE);
+    memcpy(c->eeprom, a.eep + SYSSIZE, c->adresse);
+    snprintf(c->outfile, sizeof c->outfile, "%s", name);
+    writeeep(*c);
+    fprintf(con, "\n");
+    return c->errors == 0;
+}
