@@ -7,11 +7,16 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <filesystem>
+#include <windows.h>
+#else
 #include <ftw.h>
 #include <poll.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 const char *const BANNER =
     "zelcomp 1.0 - macro compiler and uploader for ZEL graphic LCD modules\n"
@@ -95,12 +100,24 @@ const char *const OVERVIEW_EMPTY =
     "\n ----------------------------"
     "\n 3632 bytes used\n";
 
+#ifdef _WIN32
+// No memory streams here: the console text goes to a temporary file.
+testctx::testctx() : ctx(new zelctx)
+{
+    zelinit(*ctx);
+    ctx->con = tmpfile();
+    ctx->conin = fopen("NUL", "r");
+    if (!ctx->con || !ctx->conin)
+        abort();
+}
+#else
 testctx::testctx() : ctx(new zelctx)
 {
     zelinit(*ctx);
     ctx->con = open_memstream(&conbuf, &conlen);
     ctx->conin = fopen("/dev/null", "r");
 }
+#endif
 
 testctx::~testctx()
 {
@@ -118,7 +135,18 @@ testctx::~testctx()
 std::string testctx::out()
 {
     fflush(ctx->con);
+#ifdef _WIN32
+    std::string s;
+    long ende = ftell(ctx->con);
+    rewind(ctx->con);
+    s.resize(ende > 0 ? ende : 0);
+    if (fread(&s[0], 1, s.size(), ctx->con) != s.size())
+        abort();
+    fseek(ctx->con, 0, SEEK_END);
+    return s;
+#else
     return std::string(conbuf, conlen);
+#endif
 }
 
 void testctx::line(const char *text)
@@ -127,6 +155,37 @@ void testctx::line(const char *text)
     ctx->zptr = ctx->zeile;
 }
 
+#ifdef _WIN32
+tempdir::tempdir()
+{
+    namespace fs = std::filesystem;
+    static unsigned n = GetTickCount() ^ GetCurrentProcessId() << 16;
+    for (;;) {
+        fs::path p = fs::temp_directory_path() / ("zeltest." + std::to_string(n++));
+        if (fs::create_directory(p)) {
+            path = p.string();
+            return;
+        }
+    }
+}
+
+tempdir::~tempdir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+}
+
+chdirguard::chdirguard(const std::string &dir)
+{
+    old = std::filesystem::current_path().string();
+    std::filesystem::current_path(dir);
+}
+
+chdirguard::~chdirguard()
+{
+    std::filesystem::current_path(old);
+}
+#else
 tempdir::tempdir()
 {
     char tmpl[] = "/tmp/zeltest.XXXXXX";
@@ -157,6 +216,7 @@ chdirguard::~chdirguard()
     if (chdir(old.c_str()) != 0)
         abort();
 }
+#endif
 
 void writefile(const std::string &path, const std::string &b)
 {
@@ -181,6 +241,20 @@ std::string readfile(const std::string &path)
     return s;
 }
 
+// Text files end their lines in CR LF on Windows.
+std::string readtext(const std::string &path)
+{
+    std::string s = readfile(path);
+#ifdef _WIN32
+    std::string t;
+    for (size_t i = 0; i < s.size(); i++)
+        if (s[i] != '\r' || i + 1 == s.size() || s[i + 1] != '\n')
+            t.push_back(s[i]);
+    s = t;
+#endif
+    return s;
+}
+
 bool fileexists(const std::string &path)
 {
     struct stat st;
@@ -195,6 +269,29 @@ std::string bytes(std::initializer_list<int> b)
     return s;
 }
 
+#ifdef _WIN32
+// Through the command interpreter, with input and output in files; the
+// output's line ends are those of this system, CR LF, and come back as LF.
+runresult runprog(const std::string &dir, const std::string &prog,
+                  const std::vector<std::string> &args, const std::string &input,
+                  const std::vector<std::string> &env)
+{
+    tempdir io;
+    writefile(io / "in", input);
+    std::string cmd = "cd /d \"" + dir + "\" && ";
+    for (const std::string &e : env)
+        cmd += "set \"" + e + "\" && ";
+    cmd += "\"" + prog + "\"";
+    for (const std::string &a : args)
+        cmd += " \"" + a + "\"";
+    cmd += " < \"" + io / "in" + "\" > \"" + io / "out" + "\" 2> \"" + io / "err" + "\"";
+    runresult r;
+    r.status = system(("\"" + cmd + "\"").c_str());
+    r.out = readtext(io / "out");
+    r.err = readtext(io / "err");
+    return r;
+}
+#else
 // Starts prog in dir with stdin from infd, stdout and stderr into pipes;
 // the child's ends are closed here.
 static pid_t starte(const std::string &dir, const std::string &prog,
@@ -301,3 +398,4 @@ runresult runterm(const std::string &dir, const std::string &prog,
     close(herr);
     return r;
 }
+#endif

@@ -43,6 +43,7 @@ struct chdirguard {
 
 void writefile(const std::string &path, const std::string &bytes);
 std::string readfile(const std::string &path);
+std::string readtext(const std::string &path);   // a text file, its line ends read as "\n"
 bool fileexists(const std::string &path);
 std::string bytes(std::initializer_list<int> b);
 

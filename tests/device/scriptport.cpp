@@ -19,6 +19,7 @@ void scriptreset()
 {
     COMclose();
     sm = scriptmodul();
+    modulstart(sm.m, 3);
     heard.clear();
     stille = 0;
     _comtohs = 50;
@@ -53,77 +54,33 @@ static void event(const char *fmt, long v)
     sm.events.push_back(std::string(buf) + " after " + std::to_string(sm.sent.size()));
 }
 
-// Total length of the command in cmd, 0 while that is not known yet.
-static size_t befehlslaenge(const std::vector<unsigned char> &b)
-{
-    if (b.size() < 2)
-        return 0;
-    switch (b[1]) {
-    case '?': return 2;
-    case '+': return 3;
-    case 'X': return 3;
-    case 'Q': return 4;
-    case 'O': return 4;
-    case 'R': return 8;
-    case 'B': return b.size() < 3 ? 0 : b[2] == 'R' ? 11 : 4;
-    case '&': return b.size() < 8 ? 0 : b[7] == 'W' ? 8 + (b[5] | b[6] << 8) : 8;
-    default: return 2;
-    }
-}
-
-static void eepzugriff(const std::vector<unsigned char> &b)
-{
-    long adr = b[3] | b[4] << 8;
-    long len = b[5] | b[6] << 8;
-    for (long i = 0; i < len; i++) {
-        long a = adr + i;
-        if (b[7] == 'R' && a < sm.eepsize && sm.readanswers != 0) {
-            if (sm.readanswers > 0)
-                sm.readanswers--;
-            sm.replies.push_back(sm.eeprom[a]);
-        }
-        if (b[7] == 'W' && a < sm.eepsize && !sm.writeprotected)
-            sm.eeprom[a] = sm.badcell.count(a) ? sm.badcell[a] : b[8 + i];
-    }
-}
-
-static void ausfuehren(const std::vector<unsigned char> &b)
-{
-    if (b[1] == '?')
-        for (int v : sm.ident)
-            if (v >= 0)
-                sm.replies.push_back(v);
-    if (b[1] == '+' && b[2] < ZELBAUDS) {
-        sm.rate = zelbaud[b[2]];
-        event("module rate %ld", sm.rate);
-    }
-    if (b[1] == '&' && b[2] == 'E')
-        eepzugriff(b);
-    if (b[1] == '&' && b[2] == 'E' && b[7] == 'J')
-        sm.trailervt = sm.vt;
-}
-
+// The settings a test made go to the model before each byte, and what
+// the byte changed comes back.
 static void modul(int b)
 {
     heard.push_back((char)b);
-    if (sm.streampos < 0 && sm.cmd.empty() && b == 0x0C)
-        sm.streampos = 0;
-    if (sm.streampos >= 0) {
-        sm.streampos++;
-        auto it = sm.streamreply.find(sm.streampos);
-        if (it != sm.streamreply.end())
-            sm.replies.push_back(it->second);
+    for (int i = 0; i < 3; i++)
+        sm.m.ident[i] = sm.ident[i];
+    sm.m.eepsize = sm.eepsize;
+    sm.m.wp = sm.writeprotected;
+    sm.m.leseantworten = sm.readanswers;
+    sm.m.baud = baudindex(sm.rate);
+    long n = modulbyte(sm.m, b);
+    for (long i = 0; i < n; i++)
+        sm.replies.push_back(sm.m.antwort[i]);
+    sm.readanswers = sm.m.leseantworten;
+    if (zelbaud[sm.m.baud] != sm.rate) {
+        sm.rate = zelbaud[sm.m.baud];
+        event("module rate %ld", sm.rate);
     }
-    if (sm.cmd.empty() && b != 0x1B)
-        return;                     // text for the display
-    sm.cmd.push_back((unsigned char)b);
-    size_t n = befehlslaenge(sm.cmd);
-    if (n && sm.cmd.size() >= n) {
-        ausfuehren(sm.cmd);
-        sm.cmd.clear();
-    }
+    auto it = sm.streamreply.find(sm.m.streampos);
+    if (sm.m.streampos > 0 && it != sm.streamreply.end())
+        sm.replies.push_back(it->second);
+    for (const auto &c : sm.badcell)
+        sm.m.eep[c.first] = (unsigned char)c.second;
+    if (sm.m.fertig && sm.trailervt < 0)
+        sm.trailervt = sm.vt;
 }
-
 
 static void portruf()
 {

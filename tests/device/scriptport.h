@@ -3,10 +3,12 @@
 //
 // The clock advances by one tick each time it is read, so every time-out
 // runs its exact number of ticks at no cost in real time. The module
-// hears a byte only when the host sends it at the module's own rate, and
-// understands the commands the host and the upload file send it.
+// hears a byte only when the host sends it at the module's own rate; what
+// it does with it is the module model's affair.
 #ifndef ZELTEST_SCRIPTPORT_H
 #define ZELTEST_SCRIPTPORT_H
+
+#include "zelsim.h"
 
 #include <deque>
 #include <map>
@@ -25,7 +27,7 @@ struct scriptmodul {
     int ident[3] = {240, 128, 'H'}; // reply to the identify command; -1 bytes never come
     long eepsize = 65536;
     bool writeprotected = false;
-    int readanswers = -1;           // EEPROM reads it still answers, -1 for all
+    long readanswers = -1;          // EEPROM reads it still answers, -1 for all
     std::map<long, int> streamreply;// after byte n of the upload file it sends this byte
     std::map<long, int> ctshold;    // before byte n (from 0) goes out, CTS is held so many ticks
     bool openfails = false;
@@ -35,7 +37,7 @@ struct scriptmodul {
     long outq = 0;                  // bytes the port still reports queued after the stream
     bool outqstuck = false;         // ... and they never go out
     std::map<long, int> badcell;    // EEPROM cells that store this byte whatever is written
-    std::vector<unsigned char> eeprom = std::vector<unsigned char>(65536, 0xFF);
+    zelmodul m;                     // the module model: its EEPROM and the command it is hearing
 
     // the port and what went over it
     bool open = false;
@@ -44,10 +46,6 @@ struct scriptmodul {
     std::vector<std::string> events;   // open, rate, wait, close, module rate
     std::deque<int> replies;
     int vt = 0;
-
-    // the module's command parser
-    std::vector<unsigned char> cmd;
-    long streampos = -1;            // bytes of the upload file heard, -1 before its form feed
     size_t holdat = (size_t)-1;
     int trailervt = -1;             // clock when the trailer was heard
     int holdend = 0;

@@ -193,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Handshake, ProbeReturnsTheLastReply)
 {
-    sm.eeprom[0xC000] = 0x42;
+    sm.m.eep[0xC000] = 0x42;
     EXPECT_EQ(checkEEPROM(t.c()), 0x42);
     EXPECT_EQ(t->eepadrmax, 65535);
     sm.eepsize = 16384;
@@ -208,10 +208,10 @@ static std::string schreiben0(int v)
 
 TEST_F(Handshake, WriteTestComplementsCellZero)
 {
-    sm.eeprom[0] = 0x5A;
+    sm.m.eep[0] = 0x5A;
     sm.replies = {7, 7};
     EXPECT_EQ(writeprotect(t.c()), 0);
-    EXPECT_EQ(sm.eeprom[0], 0xA5);
+    EXPECT_EQ(sm.m.eep[0], 0xA5);
     EXPECT_EQ(sentbytes(), lesen(0) + schreiben0(0xA5) + lesen(0));
     EXPECT_EQ(sm.events.back(), "wait 2 after 17");
     EXPECT_EQ(t.out(), "");
@@ -234,12 +234,12 @@ class WriteTest : public Handshake, public ::testing::WithParamInterface<protect
 TEST_P(WriteTest, CountsAsProtected)
 {
     const protect_case &k = GetParam();
-    sm.eeprom[0] = 0x5A;
+    sm.m.eep[0] = 0x5A;
     sm.writeprotected = k.writeprotected;
     sm.readanswers = k.readanswers;
     EXPECT_EQ(writeprotect(t.c()), 1);
     EXPECT_EQ(sentbytes(), k.sent);
-    EXPECT_EQ(sm.eeprom[0], k.cell);
+    EXPECT_EQ(sm.m.eep[0], k.cell);
 }
 
 INSTANTIATE_TEST_SUITE_P(

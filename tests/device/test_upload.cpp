@@ -105,7 +105,7 @@ TEST_F(Upload, SendsTheWholeFileAfterTheHandshake)
     EXPECT_EQ(sentbytes(9600), IDENT + PROBE + WRITETEST + f);
     EXPECT_EQ(t->orgbaud, 3);
     EXPECT_EQ(t->eepadrmax, 65535);
-    EXPECT_EQ(sm.eeprom[0], 0x00);
+    EXPECT_EQ(sm.m.eep[0], 0x00);
     EXPECT_EQ(sm.events.front(), "open COM1 9600");
     EXPECT_TRUE(closed());
 }
@@ -362,7 +362,7 @@ TEST_P(PowerOnRate, StoredOnModelsZeroAndOneOnly)
                            (k.stored ? "\nprogram baudrate 19200: Ok !" : "") + ready(3632, 61904));
     std::string cell1 = k.stored ? schreiben(1, 4) + lesen(0, 1) : "";
     EXPECT_EQ(sentbytes(), IDENT + PROBE + WRITETEST + cell1 + f);
-    EXPECT_EQ(sm.eeprom[1], k.stored ? 4 : 0xFF);
+    EXPECT_EQ(sm.m.eep[1], k.stored ? 4 : 0xFF);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -462,10 +462,10 @@ TEST_P(RealImage, EepromEqualsTheObjectFile)
     EXPECT_EQ(t.out(), CONNECT9600 + ready(groesse, 65536 - groesse));
     EXPECT_EQ(streamed(), readfile("t.EEP"));
     ASSERT_EQ((long)obj.size(), groesse);
-    EXPECT_EQ(std::string(sm.eeprom.begin() + 16, sm.eeprom.begin() + groesse), obj.substr(16));
-    EXPECT_EQ(std::string(sm.eeprom.begin() + groesse, sm.eeprom.end()),
+    EXPECT_EQ(std::string(sm.m.eep + 16, sm.m.eep + groesse), obj.substr(16));
+    EXPECT_EQ(std::string(sm.m.eep + groesse, sm.m.eep + MODEEP),
               std::string(65536 - groesse, '\xFF'));
-    EXPECT_TRUE(sm.cmd.empty());    // the trailer left no command half-read
+    EXPECT_EQ(sm.m.cmdlen + sm.m.wrrest, 0);    // the trailer left no command half-read
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, RealImage, ::testing::Values(0, 1000, (int)DATASIZE),

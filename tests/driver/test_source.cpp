@@ -196,7 +196,7 @@ TEST(Errors, ConsoleAndLogDifferByOneBlank)
     fclose(t->fperr);
     t->fperr = nullptr;
     EXPECT_EQ(t.out(), "\nOpen File <a.mac>\nError in file <a.mac> line 1\n--> bad lineUnknown Command !\n");
-    EXPECT_EQ(readfile("ERROR.OUT"), "\nError in file <a.mac> line 1\n-->bad lineUnknown Command !\n");
+    EXPECT_EQ(readtext("ERROR.OUT"), "\nError in file <a.mac> line 1\n-->bad lineUnknown Command !\n");
     EXPECT_EQ(t->errors, 1);
 }
 

@@ -10,30 +10,43 @@
 
 class ReadBack : public ::testing::TestWithParam<int> {};
 
+// The host waits only 40 to 50 ms for each reply; on a busy machine the
+// pseudo-terminal now and then carries one later, and the read rightly
+// fails. So a read that fails is tried again with a fresh module, up to
+// three runs in all; a fault fails every one of them.
 TEST_P(ReadBack, BackupEqualsTheModuleAndTheUpload)
 {
     int kb = GetParam();
-    tempdir d;
-    std::string n = macrosource(d.path, 3);
     // the 32 KB module listens at 9600 and is read at 115200 after the switch
     std::string rate = kb == 32 ? "9600" : "115200";
-    zelsimproc s(d, {"-s", std::to_string(kb), "-b", rate, "-v"});
-    ASSERT_EQ(runprog(d.path, ZELCOMP_BIN, {"-o", "-c1", n + ".mac"}, "", {s.env()}).status, 0);
-    // Opening the port drops what the line still holds: the module must
-    // have taken the whole upload first.
-    ASSERT_TRUE(s.waitlog("end of upload")) << s.log;
-    std::vector<std::string> args = {"-c1", "-w", "back.EEO"};
-    if (kb == 32)
-        args.push_back("-b115200");
-    runresult r = rundump(d.path, args, {s.env()});
-    ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find(" Ok !"), std::string::npos) << r.out;
-    EXPECT_EQ(s.stop(), 0);
-    std::string back = readfile(d / "back.EEO"), eeo = readfile(d / n + ".EEO");
-    ASSERT_EQ(back.size(), (size_t)kb * 1024);
-    EXPECT_TRUE(back == s.eeprom());
-    EXPECT_TRUE(back.substr(16, eeo.size() - 16) == eeo.substr(16));
-    EXPECT_EQ(overview(r.out), overview(rundump(d.path, {n + ".EEO"}).out));
+    for (int versuch = 1;; versuch++) {
+        tempdir d;
+        std::string n = macrosource(d.path, 3);
+        zelsimproc s(d, {"-s", std::to_string(kb), "-b", rate, "-v"});
+        runresult up = runprog(d.path, ZELCOMP_BIN, {"-o", "-c1", n + ".mac"}, "", {s.env()});
+        // Opening the port drops what the line still holds: the module must
+        // have taken the whole upload first.
+        bool fertig = up.status == 0 && s.waitlog("end of upload");
+        std::vector<std::string> args = {"-c1", "-w", "back.EEO"};
+        if (kb == 32)
+            args.push_back("-b115200");
+        runresult r;
+        if (fertig)
+            r = rundump(d.path, args, {s.env()});
+        if ((!fertig || r.status != 0) && versuch < 3)
+            continue;
+        ASSERT_EQ(up.status, 0) << up.out;
+        ASSERT_TRUE(fertig) << s.log;
+        ASSERT_EQ(r.status, 0) << r.out;
+        EXPECT_NE(r.out.find(" Ok !"), std::string::npos) << r.out;
+        EXPECT_EQ(s.stop(), 0);
+        std::string back = readfile(d / "back.EEO"), eeo = readfile(d / n + ".EEO");
+        ASSERT_EQ(back.size(), (size_t)kb * 1024);
+        EXPECT_TRUE(back == s.eeprom());
+        EXPECT_TRUE(back.substr(16, eeo.size() - 16) == eeo.substr(16));
+        EXPECT_EQ(overview(r.out), overview(rundump(d.path, {n + ".EEO"}).out));
+        return;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ReadBack, ::testing::Values(16, 32, 48, 64),

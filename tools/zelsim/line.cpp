@@ -128,7 +128,7 @@ static void hinaus(zelsim &s, const unsigned char *p, long n)
         if (w < 0 && errno == EINTR)
             continue;
         if (w <= 0) {
-            simlog(s, "reply cut, %ld bytes not taken by the host", n);
+            modullog(s.m, "reply cut, %ld bytes not taken by the host", n);
             return;
         }
         p += w;
@@ -138,7 +138,7 @@ static void hinaus(zelsim &s, const unsigned char *p, long n)
 
 static long long bytezeit(const zelsim &s)
 {
-    return 10000000000LL / zelbaud[s.baud];
+    return 10000000000LL / zelbaud[s.m.baud];
 }
 
 // Sends a reply; the host only hears it while it listens at the module's
@@ -147,8 +147,8 @@ static long long bytezeit(const zelsim &s)
 void antwort(zelsim &s, const unsigned char *p, long n)
 {
     int rate = leitungsrate(s, 1);
-    if (rate != s.baud) {
-        simlog(s, "reply of %ld bytes lost, host listens at %d bit/s", n,
+    if (rate != s.m.baud) {
+        modullog(s.m, "reply of %ld bytes lost, host listens at %d bit/s", n,
                rate < 0 ? -1 : zelbaud[rate]);
         return;
     }

@@ -33,12 +33,15 @@ static void zustellen(zelsim &s, int alle)
         rxbyte x = s.rx[s.rxkopf];
         s.rxkopf = (s.rxkopf + 1) % RXMAX;
         s.rxanz--;
-        if (x.rate == s.baud)
-            simbyte(s, x.b);
-        else
-            simlog(s, "byte 0x%02X lost, sent at %d bit/s", x.b,
+        if (x.rate == s.m.baud) {
+            long n = modulbyte(s.m, x.b);
+            if (n > 0)
+                antwort(s, s.m.antwort, n);
+        } else {
+            modullog(s.m, "byte 0x%02X lost, sent at %d bit/s", x.b,
                    x.rate < 0 ? -1 : zelbaud[(int)x.rate]);
-        s.tnext += 10000000000LL / zelbaud[x.rate < 0 ? s.baud : x.rate];
+        }
+        s.tnext += 10000000000LL / zelbaud[x.rate < 0 ? s.m.baud : x.rate];
     }
 }
 
@@ -50,7 +53,7 @@ static void flusskontrolle(zelsim &s)
 {
     if (!s.pace)
         return;
-    long hoch = zelbaud[s.baud] / 1000;
+    long hoch = zelbaud[s.m.baud] / 1000;
     if (hoch < 4)
         hoch = 4;
     if (!s.held) {
@@ -74,9 +77,7 @@ static void ruhe(zelsim &s)
     if (s.still || s.rxanz > 0 || jetzt() - s.tletzt < 1000000000LL)
         return;
     s.still = 1;
-    if (s.cmdlen > 0 || s.wrrest > 0)
-        simlog(s, "unfinished command dropped");
-    simreset(s);
+    modulreset(s.m);
     freigeben(s);
 }
 
@@ -98,7 +99,7 @@ static int wartezeit(const zelsim &s)
 
 static void lauf(zelsim &s)
 {
-    while (!ende && !(s.fertig && s.exitafter && s.txanz == 0)) {
+    while (!ende && !(s.m.fertig && s.exitafter && s.txanz == 0)) {
         pollfd p = {s.master, (short)(s.rxanz < RXMAX ? POLLIN : 0), 0};
         int r = poll(&p, 1, wartezeit(s));
         if (r > 0 && (p.revents & POLLIN)) {
@@ -128,10 +129,7 @@ int main(int argc, char **argv)
 {
     zelsim &s = sim;
     s.model = 3;
-    s.eepsize = 65536;
-    s.baud = baudindex(9600);
-    s.erradr = -1;
-    s.badadr = -1;
+    modulstart(s.m, s.model);
     s.master = s.slave = -1;
     int r = simoptionen(s, argc, argv);
     if (r != 1)

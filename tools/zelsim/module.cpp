@@ -1,37 +1,59 @@
-// The module's command parser: the host's wire commands, the EEPROM access
-// and the display commands an upload file carries.
+// The module model: what a module does with each byte it hears at its own
+// rate. It answers the identify command and EEPROM reads, stores EEPROM
+// writes, follows the baud command and takes the display commands an
+// upload file carries; anything else after an ESC is dropped.
 #include "zelsim.h"
+#include "device/wire.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
-enum { ESC = 0x1B };
-
-void simlog(const zelsim &s, const char *fmt, ...)
+void modullog(const zelmodul &m, const char *fmt, ...)
 {
-    if (!s.verbose)
+    if (!m.log)
         return;
     va_list ap;
     va_start(ap, fmt);
-    fputs("zelsim: ", stderr);
-    vfprintf(stderr, fmt, ap);
-    fputc('\n', stderr);
+    fputs("zelsim: ", m.log);
+    vfprintf(m.log, fmt, ap);
+    fputc('\n', m.log);
     va_end(ap);
 }
 
-static void textaus(zelsim &s)
+static void textaus(zelmodul &m)
 {
-    if (s.textlen > 0)
-        simlog(s, "text \"%.*s\"", s.textlen, s.text);
-    s.textlen = 0;
+    if (m.textlen > 0)
+        modullog(m, "text \"%.*s\"", m.textlen, m.text);
+    m.textlen = 0;
 }
 
-void simreset(zelsim &s)
+void modulmodell(zelmodul &m, int model)
 {
-    s.cmdlen = 0;
-    s.wrrest = 0;
-    textaus(s);
+    m.ident[0] = zel[model].xdots;
+    m.ident[1] = zel[model].ydots;
+    m.ident[2] = zel[model].orient;
+}
+
+void modulstart(zelmodul &m, int model)
+{
+    memset(&m, 0, sizeof m);
+    modulmodell(m, model);
+    m.eepsize = MODEEP;
+    m.baud = baudindex(9600);
+    m.erradr = -1;
+    m.badadr = -1;
+    m.leseantworten = -1;
+    m.streampos = -1;
+    memset(m.eep, 0xFF, sizeof m.eep);
+}
+
+void modulreset(zelmodul &m)
+{
+    if (m.cmdlen > 0 || m.wrrest > 0)
+        modullog(m, "unfinished command dropped");
+    m.cmdlen = 0;
+    m.wrrest = 0;
+    textaus(m);
 }
 
 // Length of the command in cmd[0..n), ESC first: its full length once that
@@ -42,10 +64,10 @@ static int befehllaenge(const unsigned char *c, int n)
     if (n < 2)
         return 0;
     switch (c[1]) {
-    case '?':
+    case IDENTBEF:
         return 2;
-    case '+':
-    case 'X':
+    case BAUDBEF:
+    case SCHLUSSBEF:
         return 3;
     case 'O':
         return 4;
@@ -53,138 +75,169 @@ static int befehllaenge(const unsigned char *c, int n)
         return n < 3 ? 0 : c[2] == 'C' ? 4 : -1;
     case 'R':
         return n < 3 ? 0 : c[2] == 'O' ? 8 : -1;
-    case 'B':
+    case BALKENBEF:
         return n < 3 ? 0 : c[2] == 'R' ? 11 : 4;
-    case '&':
-        return n < 3 ? 0 : c[2] == 'E' ? 8 : -1;
+    case EEPBEF:
+        return n < 3 ? 0 : c[2] == EEPBEF2 ? EEPBEFLEN : -1;
     }
     return -1;
 }
 
-static void anzeige(zelsim &s)
+static void anzeige(const zelmodul &m)
 {
-    if (!s.verbose)
+    if (!m.log)
         return;
     // the letters as letters, the parameters as numbers
-    int buchstaben = strchr("QR&", s.cmd[1]) || (s.cmd[1] == 'B' && s.cmd[2] == 'R') ? 2 : 1;
-    char zeile[CMDMAX * 4 + 16];
-    size_t n = snprintf(zeile, sizeof zeile, "ESC %c", s.cmd[1]);
+    int buchstaben = strchr("QR&", m.cmd[1]) || (m.cmd[1] == 'B' && m.cmd[2] == 'R') ? 2 : 1;
+    char zeile[MODCMD * 4 + 16];
+    size_t n = snprintf(zeile, sizeof zeile, "ESC %c", m.cmd[1]);
     if (buchstaben == 2)
-        n += snprintf(zeile + n, sizeof zeile - n, " %c", s.cmd[2]);
-    for (int i = 1 + buchstaben; i < s.cmdlen && n < sizeof zeile; i++)
-        n += snprintf(zeile + n, sizeof zeile - n, " %d", s.cmd[i]);
-    simlog(s, "display %s", zeile);
+        n += snprintf(zeile + n, sizeof zeile - n, " %c", m.cmd[2]);
+    for (int i = 1 + buchstaben; i < m.cmdlen && n < sizeof zeile; i++)
+        n += snprintf(zeile + n, sizeof zeile - n, " %d", m.cmd[i]);
+    modullog(m, "display %s", zeile);
 }
 
-static void eepzugriff(zelsim &s)
+// The bytes of a read that the module answers: none at or above the end
+// of its EEPROM, and no more than it still answers at all.
+static long lesen(zelmodul &m, long adr, long len)
 {
-    long adr = s.cmd[3] | s.cmd[4] << 8;
-    long len = s.cmd[5] | s.cmd[6] << 8;
-    switch (s.cmd[7]) {
-    case 'R':
-        simlog(s, "EEPROM read %ld at %ld", len, adr);
-        // nothing answers at or above the end of the EEPROM
-        if (adr < s.eepsize)
-            antwort(s, s.eep + adr, len < s.eepsize - adr ? len : s.eepsize - adr);
-        break;
-    case 'W':
-        simlog(s, "EEPROM write %ld at %ld", len, adr);
-        s.wradr = adr;
-        s.wrrest = len;
-        break;
-    case 'J':
-        simlog(s, "end of upload");
-        s.fertig = 1;
-        break;
-    default:
-        simlog(s, "EEPROM access '%c' unknown", s.cmd[7]);
+    if (adr >= m.eepsize)
+        return 0;
+    long n = len < m.eepsize - adr ? len : m.eepsize - adr;
+    if (m.leseantworten >= 0) {
+        n = n < m.leseantworten ? n : m.leseantworten;
+        m.leseantworten -= n;
     }
+    m.antwort = m.eep + adr;
+    return n;
 }
 
-static void ausfuehren(zelsim &s)
+static long eepzugriff(zelmodul &m)
 {
-    switch (s.cmd[1]) {
-    case '?': {
-        const zelmodel &m = zel[s.model];
-        unsigned char r[3] = {(unsigned char)m.xdots, (unsigned char)m.ydots,
-                              (unsigned char)m.orient};
-        simlog(s, "identify");
-        antwort(s, r, 3);
-        break;
+    long adr = m.cmd[3] | m.cmd[4] << 8;
+    long len = m.cmd[5] | m.cmd[6] << 8;
+    switch (m.cmd[7]) {
+    case LESEOP:
+        modullog(m, "EEPROM read %ld at %ld", len, adr);
+        return lesen(m, adr, len);
+    case SCHREIBOP:
+        modullog(m, "EEPROM write %ld at %ld", len, adr);
+        m.wradr = adr;
+        m.wrrest = len;
+        return 0;
+    case ENDEOP:
+        modullog(m, "end of upload");
+        m.fertig = 1;
+        return 0;
     }
-    case '+':
+    modullog(m, "EEPROM access '%c' unknown", m.cmd[7]);
+    return 0;
+}
+
+static long kennung(zelmodul &m)
+{
+    long n = 0;
+    modullog(m, "identify");
+    for (int v : m.ident)
+        if (v >= 0)
+            m.kurz[n++] = (unsigned char)v;
+    m.antwort = m.kurz;
+    return n;
+}
+
+static long ausfuehren(zelmodul &m)
+{
+    switch (m.cmd[1]) {
+    case IDENTBEF:
+        return kennung(m);
+    case BAUDBEF:
         // the new rate holds from the next byte on
-        if (s.cmd[2] < ZELBAUDS) {
-            s.baud = s.cmd[2];
-            simlog(s, "rate %d bit/s", zelbaud[s.baud]);
+        if (m.cmd[2] < ZELBAUDS) {
+            m.baud = m.cmd[2];
+            modullog(m, "rate %d bit/s", zelbaud[m.baud]);
         } else {
-            simlog(s, "rate index %d unknown", s.cmd[2]);
+            modullog(m, "rate index %d unknown", m.cmd[2]);
         }
-        break;
-    case '&':
-        eepzugriff(s);
-        break;
-    default:
-        anzeige(s);
+        return 0;
+    case EEPBEF:
+        return eepzugriff(m);
     }
+    anzeige(m);
+    return 0;
 }
 
-static void eepbyte(zelsim &s, int b)
+static long eepbyte(zelmodul &m, int b)
 {
-    if (s.wradr == s.erradr) {
-        static const unsigned char fehler = 'E';
-        simlog(s, "cannot program address %ld", s.wradr);
-        antwort(s, &fehler, 1);
-    } else if (!s.wp && s.wradr < s.eepsize) {
-        s.eep[s.wradr] = (unsigned char)(s.wradr == s.badadr ? ~b : b);
+    long n = 0;
+    if (m.wradr == m.erradr) {
+        modullog(m, "cannot program address %ld", m.wradr);
+        m.kurz[0] = EEPFEHLER;
+        m.antwort = m.kurz;
+        n = 1;
+    } else if (!m.wp && m.wradr < m.eepsize) {
+        m.eep[m.wradr] = (unsigned char)(m.wradr == m.badadr ? ~b : b);
     }
-    s.wradr++;
-    s.wrrest--;
+    m.wradr++;
+    m.wrrest--;
+    return n;
 }
 
-static void textbyte(zelsim &s, int b)
+static void textbyte(zelmodul &m, int b)
 {
-    if (!s.verbose)
+    if (!m.log)
         return;
-    if (b == 0x0C) {
-        textaus(s);
-        simlog(s, "clear display");
+    if (b == FORMFEED) {
+        textaus(m);
+        modullog(m, "clear display");
     } else if (b >= 0x20 && b < 0x7F) {
-        if (s.textlen == TEXTMAX)
-            textaus(s);
-        s.text[s.textlen++] = (char)b;
+        if (m.textlen == MODTEXT)
+            textaus(m);
+        m.text[m.textlen++] = (char)b;
     } else {
-        textaus(s);
+        textaus(m);
     }
 }
 
-// One byte received at the module's rate.
-void simbyte(zelsim &s, int b)
+static long befehlsbyte(zelmodul &m, int b)
 {
-    if (s.wrrest > 0) {
-        eepbyte(s, b);
-        return;
-    }
-    if (s.cmdlen == 0) {
-        if (b == ESC) {
-            textaus(s);
-            s.cmd[s.cmdlen++] = (unsigned char)b;
-        } else {
-            textbyte(s, b);
-        }
-        return;
-    }
-    s.cmd[s.cmdlen++] = (unsigned char)b;
-    int n = befehllaenge(s.cmd, s.cmdlen);
-    if (n < 0 || (n == 0 && s.cmdlen >= CMDMAX)) {
-        simlog(s, "unknown command ESC 0x%02X dropped", s.cmd[1]);
-        s.cmdlen = 0;
+    m.cmd[m.cmdlen++] = (unsigned char)b;
+    int n = befehllaenge(m.cmd, m.cmdlen);
+    if (n < 0 || (n == 0 && m.cmdlen >= MODCMD)) {
+        modullog(m, "unknown command ESC 0x%02X dropped", m.cmd[1]);
+        m.cmdlen = 0;
         if (b == ESC)
-            s.cmd[s.cmdlen++] = (unsigned char)b;
-        return;
+            m.cmd[m.cmdlen++] = (unsigned char)b;
+        return 0;
     }
-    if (s.cmdlen == n) {
-        ausfuehren(s);
-        s.cmdlen = 0;
+    if (m.cmdlen != n)
+        return 0;
+    long r = ausfuehren(m);
+    m.cmdlen = 0;
+    return r;
+}
+
+// The upload file starts with a form feed; from there its bytes are counted.
+static void stromzaehlen(zelmodul &m, int b)
+{
+    if (m.streampos < 0 && m.cmdlen == 0 && m.wrrest == 0 && b == FORMFEED)
+        m.streampos = 0;
+    if (m.streampos >= 0)
+        m.streampos++;
+}
+
+long modulbyte(zelmodul &m, int b)
+{
+    stromzaehlen(m, b);
+    if (m.wrrest > 0)
+        return eepbyte(m, b);
+    if (m.cmdlen > 0)
+        return befehlsbyte(m, b);
+    if (b == ESC) {
+        textaus(m);
+        m.cmd[m.cmdlen++] = (unsigned char)b;
+    } else {
+        textbyte(m, b);
     }
+    return 0;
 }

@@ -78,27 +78,28 @@ int simoptionen(zelsim &s, int argc, char **argv)
         case 'm':
             if ((s.model = modell(optarg)) < 0)
                 return falsch("model", optarg);
+            modulmodell(s.m, s.model);
             break;
         case 's':
             n = zahl(optarg);
             if (n != 16 && n != 32 && n != 48 && n != 64)
                 return falsch("EEPROM size", optarg);
-            s.eepsize = n * 1024;
+            s.m.eepsize = n * 1024;
             break;
         case 'b':
-            if ((s.baud = baudindex(zahl(optarg))) < 0)
+            if ((s.m.baud = baudindex(zahl(optarg))) < 0)
                 return falsch("rate", optarg);
             s.baudset = 1;
             break;
         case 'w':
-            s.wp = 1;
+            s.m.wp = 1;
             break;
         case 'e':
-            if ((s.erradr = zahl(optarg)) < 0 || s.erradr >= SIMEEP)
+            if ((s.m.erradr = zahl(optarg)) < 0 || s.m.erradr >= MODEEP)
                 return falsch("address", optarg);
             break;
         case 'k':
-            if ((s.badadr = zahl(optarg)) < 0 || s.badadr >= SIMEEP)
+            if ((s.m.badadr = zahl(optarg)) < 0 || s.m.badadr >= MODEEP)
                 return falsch("address", optarg);
             break;
         case 'i':
@@ -121,7 +122,7 @@ int simoptionen(zelsim &s, int argc, char **argv)
             s.replypace = 1;
             break;
         case 'v':
-            s.verbose = 1;
+            s.m.log = stderr;
             break;
         case 'h':
             fputs(hilfe, stdout);

@@ -10,13 +10,52 @@
 
 #include "device/device.h"
 
+#include <cstdio>
+
 enum {
-    SIMEEP = 65536,            // the largest EEPROM
+    MODEEP = 65536,            // the largest EEPROM
+    MODCMD = 16,               // longest command header (ESC B R n + 7 is 11)
+    MODTEXT = 64,              // display text collected for the log
     RXMAX = 32768,             // bytes taken off the line, not yet at the module
-    TXMAX = SIMEEP + 16,       // reply bytes not yet on the line (pacing); the longest read fits
-    CMDMAX = 16,               // longest command header (ESC B R n + 7 is 11)
-    TEXTMAX = 64,              // display text collected for the log
+    TXMAX = MODEEP + 16,       // reply bytes not yet on the line (pacing); the longest read fits
 };
+
+// The module model: what a module does with the bytes it hears. zelsim
+// puts it on a line; the device tests and the fuzz targets put it behind
+// their fake ports.
+struct zelmodul {
+    // what the module is
+    int ident[3];              // reply to the identify command; a byte of -1 never comes
+    long eepsize;              // bytes of EEPROM, 0..MODEEP
+    int baud;                  // index into zelbaud[]: the rate it listens at
+    int wp;                    // 1: EEPROM writes are not stored
+    long erradr;               // a write here is answered with 'E'; -1 for none
+    long badadr;               // a write here stores the complement of its byte, silently; -1 for none
+    long leseantworten;        // EEPROM bytes it still answers reads with; -1 for all
+    FILE *log;                 // commands are logged here, one a line; null for none
+
+    // what it is doing
+    unsigned char cmd[MODCMD]; // the command being heard, ESC first
+    int cmdlen;                // bytes of it so far, 0 for none
+    long wradr, wrrest;        // data phase of an EEPROM write: next address, bytes to come
+    long streampos;            // bytes heard since the upload file's form feed; -1 before it
+    int fertig;                // 1 once the upload trailer has come
+    char text[MODTEXT];        // display text collected for the log
+    int textlen;
+
+    // the reply to the byte just heard
+    const unsigned char *antwort;
+    unsigned char kurz[3];     // short replies are built here
+
+    unsigned char eep[MODEEP];
+};
+
+// module.cpp
+void modulstart(zelmodul &m, int model);   // model 0..4, erased 64 KB at 9600 bit/s
+void modulmodell(zelmodul &m, int model);  // answers the identify command as model 0..4
+long modulbyte(zelmodul &m, int b);         // one byte heard; bytes of reply at m.antwort
+void modulreset(zelmodul &m);               // drops a command cut short
+void modullog(const zelmodul &m, const char *fmt, ...);
 
 // A byte as it came off the line, with the index of the rate the host sent
 // it at (-1 when that is none of the module rates, or changed while the
@@ -29,19 +68,13 @@ struct rxbyte {
 struct zelsim {
     // settings
     int model;                 // row of zel[]
-    long eepsize;              // bytes
-    int baud;                  // index into zelbaud[]: the rate the module listens at
     int baudset;               // 1 when the rate was given on the command line
-    int wp;                    // write protected: writes are not stored
-    long erradr;               // a write here is answered with 'E'; -1 for none
-    long badadr;               // a write here stores the complement of its byte, silently; -1 for none
     const char *dumpfile;
     const char *loadfile;
     const char *link;
     int exitafter;             // end after the upload trailer
     int pace;                  // take bytes in and send replies at the wire speed
     int replypace;             // send replies at the wire speed (set by pace too)
-    int verbose;               // log commands to stderr
 
     // the line
     int master;
@@ -65,15 +98,7 @@ struct zelsim {
     int txkopf, txanz;
     long long txnext;          // wire time of the next reply byte, ns
 
-    // command parser
-    unsigned char cmd[CMDMAX];
-    int cmdlen;
-    long wradr, wrrest;        // data phase of an EEPROM write
-    char text[TEXTMAX];
-    int textlen;
-    int fertig;                // upload trailer seen
-
-    unsigned char eep[SIMEEP];
+    zelmodul m;                // the module itself
 };
 
 // options.cpp
@@ -90,11 +115,6 @@ void antwortaus(zelsim &s);    // the reply bytes whose wire time has come
 int sendezeit(const zelsim &s); // ms until the next reply byte is due, -1 for none
 void anhalten(zelsim &s, int halt);
 void freigeben(zelsim &s);
-
-// module.cpp
-void simbyte(zelsim &s, int b);
-void simreset(zelsim &s);
-void simlog(const zelsim &s, const char *fmt, ...);
 
 // eeprom.cpp
 int eepladen(zelsim &s);

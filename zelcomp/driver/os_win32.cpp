@@ -1,0 +1,225 @@
+// The driver's operating-system services on Win32.
+//
+// Ctrl-C, Ctrl-Break and closing the console run the cleanup in a thread
+// of their own, so the register of temporary files is guarded by a lock
+// instead of blocked signals: the handler takes it and never gives it
+// back, which holds the program off every later temporary file and
+// rename until the process ends.
+#include "os.h"
+#include "../zelcomp.h"
+
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdlib>
+#include <cstring>
+
+static HANDLE handlevon(FILE *f)
+{
+    return (HANDLE)_get_osfhandle(_fileno(f));
+}
+
+static osart art(HANDLE h)
+{
+    switch (GetFileType(h)) {
+    case FILE_TYPE_DISK: {
+        BY_HANDLE_FILE_INFORMATION fi;
+        if (!GetFileInformationByHandle(h, &fi))
+            return OSANDERE;
+        return (fi.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? OSVERZ : OSDATEI;
+    }
+    case FILE_TYPE_PIPE:
+        return OSFIFO;
+    case FILE_TYPE_CHAR:
+        return OSGERAET;
+    }
+    return OSANDERE;
+}
+
+// The volume serial number and the file index name one file, whatever
+// name or link leads to it.
+static int ident(HANDLE h, osident &id)
+{
+    BY_HANDLE_FILE_INFORMATION fi;
+    if (!GetFileInformationByHandle(h, &fi))
+        return 0;
+    id.geraet = fi.dwVolumeSerialNumber;
+    id.knoten = (unsigned long long)fi.nFileIndexHigh << 32 | fi.nFileIndexLow;
+    return 1;
+}
+
+osart osidname(const char *name, osident &id)
+{
+    // no access asked for: only the file's attributes are read
+    HANDLE h = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES ? OSKEINE : OSANDERE;
+    osart a = art(h);
+    if (!ident(h, id))
+        a = OSANDERE;
+    CloseHandle(h);
+    return a;
+}
+
+int osidstrom(FILE *f, osident &id)
+{
+    HANDLE h = handlevon(f);
+    return h != INVALID_HANDLE_VALUE && ident(h, id);
+}
+
+osart osartvon(FILE *f, long *size)
+{
+    *size = -1;
+    HANDLE h = handlevon(f);
+    if (h == INVALID_HANDLE_VALUE)
+        return OSANDERE;
+    osart a = art(h);
+    LARGE_INTEGER n;
+    if (a == OSDATEI && GetFileSizeEx(h, &n) && n.QuadPart <= 0x7FFFFFFF)
+        *size = (long)n.QuadPart;
+    return a;
+}
+
+// The register of temporary files and the hook, read by the console
+// handler's thread: the one piece of mutable state outside the compile
+// context, always used under the lock.
+struct merkeintrag {
+    int belegt;                    // 1 while name holds a file to remove
+    char name[NAMELEN + 16];       // the temporary file's name
+};
+static merkeintrag merkliste[OSMERKMAX];
+static void (*abbruchhook)();
+static CRITICAL_SECTION sperre;
+static INIT_ONCE sperrebereit = INIT_ONCE_STATIC_INIT;
+
+static BOOL CALLBACK sperreanlegen(PINIT_ONCE, PVOID, PVOID *)
+{
+    InitializeCriticalSection(&sperre);
+    return TRUE;
+}
+
+static void sperren(int an)
+{
+    InitOnceExecuteOnce(&sperrebereit, sperreanlegen, nullptr, nullptr);
+    if (an)
+        EnterCriticalSection(&sperre);
+    else
+        LeaveCriticalSection(&sperre);
+}
+
+int osmerke(const char *name)
+{
+    size_t n = strlen(name);
+    int ok = 0;
+    sperren(1);
+    for (merkeintrag &e : merkliste)
+        if (!ok && !e.belegt && n < sizeof e.name) {
+            memcpy(e.name, name, n + 1);
+            e.belegt = ok = 1;
+        }
+    sperren(0);
+    return ok;
+}
+
+void osvergiss(const char *name)
+{
+    sperren(1);
+    for (merkeintrag &e : merkliste)
+        if (e.belegt && strcmp(e.name, name) == 0)
+            e.belegt = 0;
+    sperren(0);
+}
+
+void oshook(void (*abbruch)())
+{
+    sperren(1);
+    abbruchhook = abbruch;
+    sperren(0);
+}
+
+// A new file that no other process can have made: CREATE_NEW fails on any
+// name that exists, and the next number is tried.
+static HANDLE neudatei(const char *ziel, char *tmp, int tmplen)
+{
+    unsigned z = GetTickCount() ^ GetCurrentProcessId() << 12;
+    for (int versuch = 0; versuch < 100; versuch++, z = z * 1103515245u + 12345u) {
+        if (snprintf(tmp, tmplen, "%s.%06X", ziel, z >> 8 & 0xFFFFFF) >= tmplen)
+            return INVALID_HANDLE_VALUE;
+        HANDLE h = CreateFileA(tmp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
+        if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return h;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+FILE *ostemp(const char *ziel, char *tmp, int tmplen)
+{
+    sperren(1);
+    HANDLE h = neudatei(ziel, tmp, tmplen);
+    if (h != INVALID_HANDLE_VALUE && !osmerke(tmp)) {
+        CloseHandle(h);
+        DeleteFileA(tmp);
+        h = INVALID_HANDLE_VALUE;
+    }
+    sperren(0);
+    if (h == INVALID_HANDLE_VALUE)
+        return nullptr;
+    int fd = _open_osfhandle((intptr_t)h, _O_WRONLY | _O_BINARY);
+    FILE *f = fd < 0 ? nullptr : _fdopen(fd, "wb");
+    if (!f) {
+        if (fd >= 0)
+            _close(fd);
+        else
+            CloseHandle(h);
+        osverwirf(tmp);
+    }
+    return f;
+}
+
+// Write-through: the new content is on the disk when the name changes.
+int osersetze(const char *const tmp[], const char *const ziel[], int n)
+{
+    sperren(1);
+    int i = 0;
+    while (i < n && MoveFileExA(tmp[i], ziel[i], MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        osvergiss(tmp[i++]);
+    sperren(0);
+    return i;
+}
+
+void osverwirf(const char *tmp)
+{
+    DeleteFileA(tmp);
+    osvergiss(tmp);
+}
+
+// Runs in a thread of its own. Returning FALSE hands the event on to the
+// system's handler, which ends the process as Ctrl-C always does.
+static BOOL WINAPI abbruch(DWORD ereignis)
+{
+    switch (ereignis) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        break;
+    default:
+        return FALSE;
+    }
+    sperren(1);
+    if (abbruchhook)
+        abbruchhook();
+    for (merkeintrag &e : merkliste)
+        if (e.belegt)
+            DeleteFileA(e.name);
+    return FALSE;
+}
+
+void osinstall()
+{
+    SetConsoleCtrlHandler(abbruch, TRUE);
+}

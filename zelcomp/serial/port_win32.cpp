@@ -1,0 +1,188 @@
+// The platform port on the Win32 communications interface.
+//
+// Reads never wait (interval time-out MAXDWORD, no totals). A write has
+// no time-out of its own and returns once the driver has taken the byte,
+// so the layer asks ClearCommError whether CTS holds the output before it
+// writes. The millisecond clock is the multimedia timer.
+#include "seriowin.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+HANDLE _comh;                   // the open port; null while none
+DCB _dcb;                       // settings of the open port, re-applied on a rate change
+COMMTIMEOUTS _cto;              // reads return at once with what is there
+static char _grund[MAX_PATH + 64]; // device and reason the last open failed; "" when none
+
+unsigned portms(void)
+{
+    return timeGetTime();
+}
+
+static int bekannt(long baud)
+{
+    static const long raten[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+    for (long r : raten)
+        if (r == baud)
+            return 1;
+    return 0;
+}
+
+// COMn is the device in ZEL_COMn when that is set, else \\.\COMn. A
+// variable set but empty names no device and is an error.
+static int portname(int n, char *name, size_t size)
+{
+    char var[16];
+    snprintf(var, sizeof var, "ZEL_COM%d", n);
+    const char *p = getenv(var);
+    if (p && !*p) {
+        snprintf(_grund, sizeof _grund, "%s: is empty, it names no device", var);
+        return 0;
+    }
+    int len = p ? snprintf(name, size, "%s", p) : snprintf(name, size, "\\\\.\\COM%d", n);
+    return len > 0 && (size_t)len < size;
+}
+
+// Records why the device could not be opened, in the words a user knows.
+static void grund(const char *name, DWORD fehler)
+{
+    char text[256] = "";
+    if (fehler == ERROR_ACCESS_DENIED || fehler == ERROR_SHARING_VIOLATION)
+        snprintf(text, sizeof text, "in use by another program");
+    else if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             fehler, 0, text, sizeof text, nullptr))
+        snprintf(text, sizeof text, "error %lu", (unsigned long)fehler);
+    size_t n = strlen(text);
+    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == '.'))
+        text[--n] = 0;
+    snprintf(_grund, sizeof _grund, "%s: %s", name, text);
+}
+
+// 8N1, binary, output held by CTS, RTS as receive handshake, DTR off, DSR
+// ignored, no XON/XOFF.
+static void dcbfuellen(long baud)
+{
+    ZeroMemory(&_dcb, sizeof _dcb);
+    _dcb.DCBlength = sizeof _dcb;
+    BuildCommDCBA("96,n,8,1", &_dcb);
+    _dcb.fBinary = TRUE;
+    _dcb.fParity = FALSE;
+    _dcb.fDsrSensitivity = FALSE;
+    _dcb.fOutxDsrFlow = FALSE;
+    _dcb.fDtrControl = DTR_CONTROL_DISABLE;
+    _dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
+    _dcb.fOutxCtsFlow = TRUE;
+    _dcb.fOutX = FALSE;
+    _dcb.fInX = FALSE;
+    _dcb.fNull = FALSE;
+    _dcb.fAbortOnError = FALSE;
+    _dcb.BaudRate = (DWORD)baud;
+}
+
+static int einstellen(void)
+{
+    if (!SetCommState(_comh, &_dcb))
+        return 0;
+    _cto.ReadIntervalTimeout = MAXDWORD;
+    _cto.ReadTotalTimeoutMultiplier = 0;
+    _cto.ReadTotalTimeoutConstant = 0;
+    _cto.WriteTotalTimeoutMultiplier = 0;
+    _cto.WriteTotalTimeoutConstant = 0;
+    return SetCommTimeouts(_comh, &_cto) != 0;
+}
+
+// Pauses of a millisecond need the finer timer while the port is open.
+int portauf(int n, long baud)
+{
+    char name[MAX_PATH];
+    _grund[0] = 0;
+    if (!portname(n, name, sizeof name) || !bekannt(baud))
+        return 0;
+    dcbfuellen(baud);
+    // no sharing: the port is this process's alone while it is open
+    HANDLE h = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        grund(name, GetLastError());
+        return 0;
+    }
+    _comh = h;
+    if (!einstellen()) {
+        grund(name, GetLastError());
+        CloseHandle(_comh);
+        _comh = nullptr;
+        return 0;
+    }
+    timeBeginPeriod(1);
+    return 1;
+}
+
+void portzu(int verwerfen)
+{
+    if (!_comh)
+        return;
+    if (verwerfen)
+        PurgeComm(_comh, PURGE_TXABORT | PURGE_TXCLEAR);
+    CloseHandle(_comh);
+    _comh = nullptr;
+    timeEndPeriod(1);
+}
+
+const char *portgrund(void)
+{
+    return _grund;
+}
+
+// Runs in the console handler's thread while the program's own thread
+// may still be in a port call; closing the handle ends that call.
+void portnotaus(void)
+{
+    portzu(1);
+}
+
+int portrate(long baud)
+{
+    if (!_comh || !bekannt(baud))
+        return 0;
+    _dcb.BaudRate = (DWORD)baud;
+    return SetCommState(_comh, &_dcb) != 0;
+}
+
+int portlesen(void)
+{
+    unsigned char b;
+    DWORD n = 0;
+    return ReadFile(_comh, &b, 1, &n, nullptr) && n == 1 ? b : -1;
+}
+
+int porthalt(void)
+{
+    DWORD fehler;
+    COMSTAT st;
+    if (!ClearCommError(_comh, &fehler, &st))
+        return -1;
+    return st.fCtsHold ? 1 : 0;
+}
+
+int portschreiben(int c)
+{
+    unsigned char b = (unsigned char)c;
+    DWORD n = 0;
+    return WriteFile(_comh, &b, 1, &n, nullptr) && n == 1 ? 1 : -1;
+}
+
+long portrest(void)
+{
+    DWORD fehler;
+    COMSTAT st;
+    return ClearCommError(_comh, &fehler, &st) ? (long)st.cbOutQue : 0;
+}
+
+void portpause(portpausegrund)
+{
+    Sleep(1);
+}
