@@ -5,6 +5,8 @@
 #include "seriowin.h"
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
 int _comtohs = 50;
 // 1 while a port is open; read by COMnotaus inside a signal handler.
@@ -19,6 +21,21 @@ static int tickvorbei(int *tick)
         return 0;
     *tick = jetzt;
     return 1;
+}
+
+// A variable set but empty is a mistake (a simulator whose line was read
+// before it was written), not a wish for the default port.
+int comgeraet(int n, const char *standard, char *name, size_t size, char *grund, size_t grundlen)
+{
+    char var[16];
+    snprintf(var, sizeof var, "ZEL_COM%d", n);
+    const char *p = getenv(var);
+    if (p && !*p) {
+        snprintf(grund, grundlen, "%s: is empty, it names no device", var);
+        return 0;
+    }
+    int len = snprintf(name, size, "%s", p ? p : standard);
+    return len > 0 && (size_t)len < size;
 }
 
 int COMopen(int n, long baud)

@@ -56,19 +56,11 @@ static int rate2speed(long baud, speed_t *sp)
 }
 
 // COMn is the device in ZEL_COMn when that is set, else /dev/ttyS<n-1>.
-// A variable set but empty is a mistake (a simulator whose line was read
-// before it was written), not a wish for the default port.
 static int portname(int n, char *name, size_t size)
 {
-    char var[16];
-    snprintf(var, sizeof var, "ZEL_COM%d", n);
-    const char *p = getenv(var);
-    if (p && !*p) {
-        snprintf(_grund, sizeof _grund, "%s: is empty, it names no device", var);
-        return 0;
-    }
-    int len = p ? snprintf(name, size, "%s", p) : snprintf(name, size, "/dev/ttyS%d", n - 1);
-    return len > 0 && (size_t)len < size;
+    char standard[32];
+    snprintf(standard, sizeof standard, "/dev/ttyS%d", n - 1);
+    return comgeraet(n, standard, name, size, _grund, sizeof _grund);
 }
 
 // Raw 8N1 with RTS/CTS and no XON/XOFF. Every flag the link relies on is

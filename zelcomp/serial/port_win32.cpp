@@ -32,19 +32,12 @@ static int bekannt(long baud)
     return 0;
 }
 
-// COMn is the device in ZEL_COMn when that is set, else \\.\COMn. A
-// variable set but empty names no device and is an error.
+// COMn is the device in ZEL_COMn when that is set, else \\.\COMn.
 static int portname(int n, char *name, size_t size)
 {
-    char var[16];
-    snprintf(var, sizeof var, "ZEL_COM%d", n);
-    const char *p = getenv(var);
-    if (p && !*p) {
-        snprintf(_grund, sizeof _grund, "%s: is empty, it names no device", var);
-        return 0;
-    }
-    int len = p ? snprintf(name, size, "%s", p) : snprintf(name, size, "\\\\.\\COM%d", n);
-    return len > 0 && (size_t)len < size;
+    char standard[32];
+    snprintf(standard, sizeof standard, "\\\\.\\COM%d", n);
+    return comgeraet(n, standard, name, size, _grund, sizeof _grund);
 }
 
 // Records why the device could not be opened, in the words a user knows.

@@ -6,6 +6,8 @@
 #ifndef ZELCOMP_SERIOWIN_H
 #define ZELCOMP_SERIOWIN_H
 
+#include <cstddef>
+
 extern int _comtohs;                // ticks COMwrite waits for the line at most
 
 int clockhs(void);
@@ -46,5 +48,9 @@ long portrest(void);                // bytes queued for output, 0 when unknown
 const char *portgrund(void);        // device and reason the last portauf failed, "" when unknown
 void portnotaus(void);              // portzu(1) that is safe in a signal handler
 void portpause(portpausegrund g);   // gives the machine up for a millisecond at most
+
+// For the ports: the device of COMn into name, the one in ZEL_COMn or else
+// standard; 0 when it names none (the reason in grund) or does not fit.
+int comgeraet(int n, const char *standard, char *name, size_t size, char *grund, size_t grundlen);
 
 #endif
