@@ -262,20 +262,19 @@ void bilder(datei &d)
     };
     zeile(d, "; 32 pictures: monochrome bitmaps and raw picture files");
     int nr = 0;
-    for (auto &b : bmps) {
-        std::string datei = "pic" + n2s(nr) + ".bmp";
-        binaer(datei, bmp(b.w, b.h));
-        zeile(d, "PICTURE " + n2s(nr) + " <" + datei + ">");
-        used += bmprecord(b.w, b.h);
+    // one picture file of w x h dots and its line; nummer is what stands behind PICTURE
+    auto bild = [&](const char *endung, const std::string &daten, const std::string &nummer,
+                    int w, int h) {
+        std::string datei = "pic" + n2s(nr) + endung;
+        binaer(datei, daten);
+        zeile(d, "PICTURE " + nummer + " <" + datei + ">");
+        used += bmprecord(w, h);
         nr++;
-    }
-    for (auto &r : raws) {
-        std::string datei = "pic" + n2s(nr) + ".blh";
-        binaer(datei, blh(r.w, r.h));
-        zeile(d, "PICTURE PIC_0*0+" + n2s(nr) + ", 1, 2 <" + datei + ">");
-        used += bmprecord(r.w, r.h);
-        nr++;
-    }
+    };
+    for (auto &b : bmps)
+        bild(".bmp", bmp(b.w, b.h), n2s(nr), b.w, b.h);
+    for (auto &r : raws)
+        bild(".blh", blh(r.w, r.h), "PIC_0*0+" + n2s(nr) + ", 1, 2", r.w, r.h);
 }
 
 // ---- macros ------------------------------------------------------------
