@@ -2,6 +2,7 @@
 // FNT expected, DejaVu Sans Mono from Debian gives cells of its sizes and
 // the glyphs of code page 437, and bad input gets a message, no file.
 #include "testutil.h"
+#include "font/fntbau.h"
 #include "font/font.h"
 
 #include <gtest/gtest.h>
@@ -21,12 +22,7 @@ runresult zelfont(const std::string &dir, std::vector<std::string> args)
 std::string fnt(int w, int h, const std::map<int, std::vector<std::string>> &glyphen)
 {
     int bpr = fntzeile(w), stride = h * bpr;
-    std::string s(8 + 256 * stride, '\0');
-    s[0] = '\xAA';
-    s[1] = '\x55';
-    s[2] = (char)w;
-    s[4] = (char)h;
-    s[6] = (char)stride;
+    std::string s = fntdatei(w, h, stride);
     for (const auto &g : glyphen)
         for (int y = 0; y < (int)g.second.size(); y++)
             for (int x = 0; x < (int)g.second[y].size(); x++)
