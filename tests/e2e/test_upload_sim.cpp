@@ -46,7 +46,7 @@ TEST(Sim, RejectsWrongOptions)
          {std::vector<std::string>{"-m", "5"}, {"-m", "ZEL999-1"}, {"-s", "8"}, {"-b", "300"},
           {"-e", "65536"}, {"-k", "65536"}, {"extra"}}) {
         runresult r = runprog(d.path, ZELSIM_BIN, a);
-        EXPECT_EQ(r.status, 2) << a[0];
+        EXPECT_EQ(r.status, 64) << a[0];
         EXPECT_EQ(r.out, "") << a[0];
     }
 }

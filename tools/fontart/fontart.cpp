@@ -22,7 +22,7 @@ int main(int argc, char **argv)
     int last = argc > 3 ? code(argv[3]) : 255;
     if (!f || first < 0 || last < first) {
         fprintf(stderr, "usage: fontart N [FIRST [LAST]]   (N = 1..5, codes 0..255)\n");
-        return 2;
+        return 64;
     }
     int stride = f[6];
     for (int ch = first; ch <= last && 8 + (ch + 1) * stride <= len; ch++) {

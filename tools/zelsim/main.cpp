@@ -133,7 +133,7 @@ int main(int argc, char **argv)
     s.master = s.slave = -1;
     int r = simoptionen(s, argc, argv);
     if (r != 1)
-        return r == 2 ? 0 : 2;
+        return r == 2 ? 0 : 64;
     if (!eepladen(s))
         return 1;
     signale();
