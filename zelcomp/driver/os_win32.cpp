@@ -140,12 +140,18 @@ void oshook(void (*abbruch)())
 }
 
 // A new file that no other process can have made: CREATE_NEW fails on any
-// name that exists, and the next number is tried.
+// name that exists, and the next number is tried. The name is a short one
+// of its own in the target's directory, so that every name the target may
+// have leaves room for it.
 static HANDLE neudatei(const char *ziel, char *tmp, int tmplen)
 {
+    int dirlen = 0;
+    for (int i = 0; ziel[i]; i++)
+        if (ziel[i] == '/' || ziel[i] == '\\' || ziel[i] == ':')
+            dirlen = i + 1;
     unsigned z = GetTickCount() ^ GetCurrentProcessId() << 12;
     for (int versuch = 0; versuch < 100; versuch++, z = z * 1103515245u + 12345u) {
-        if (snprintf(tmp, tmplen, "%s.%06X", ziel, z >> 8 & 0xFFFFFF) >= tmplen)
+        if (snprintf(tmp, tmplen, "%.*s.zelcomp%06X", dirlen, ziel, z >> 8 & 0xFFFFFF) >= tmplen)
             return INVALID_HANDLE_VALUE;
         HANDLE h = CreateFileA(tmp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                nullptr);
