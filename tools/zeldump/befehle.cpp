@@ -6,6 +6,7 @@
 #include "expr/expr.h"
 #include "device/device.h"
 #include "device/wire.h"
+#include "picture/picture.h"
 
 #include <cstring>
 

@@ -2,14 +2,10 @@
 // image before anything follows an entry.
 #include "zeldump.h"
 #include "device/device.h"
+#include "picture/picture.h"
 
 #include <algorithm>
 #include <cstring>
-
-long bildgroesse(int orient, int w, int h)
-{
-    return orient == 'V' ? (long)w * ((h + 7) / 8) + 2 : (long)((w + 7) / 8) * h + 2;
-}
 
 static long adr16(const unsigned char *p)
 {

@@ -50,7 +50,6 @@ int ladezel(abbild &a, zelctx &c, FILE *con);
 int schreibeeeo(const abbild &a, const char *name);        // atomic; 1 ok
 
 // memory map
-long bildgroesse(int orient, int w, int h);                // bytes of a picture record
 void karte(abbild &a, FILE *err);                          // fills e, ende, fehler
 void summiere(const abbild &a, summen &s);
 void zeigekarte(const abbild &a, FILE *out);

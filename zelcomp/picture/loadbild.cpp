@@ -9,10 +9,9 @@
 
 enum { BILDMAX = 4200 };
 
-// Size a record of w x h dots has in the selected model's layout.
-static long long bildgroesse(const zelctx &c, long long w, long long h)
+long long bildgroesse(int orient, long long w, long long h)
 {
-    if (zel[c.zelnr].orient == 'V')
+    if (orient == 'V')
         return w * ((h + 7) / 8) + 2;
     return (w + 7) / 8 * h + 2;
 }
@@ -28,7 +27,7 @@ static int keinplatz(zelctx &c, long long n)
 // A raw picture file is already a record: it is known by its size alone.
 static int rohbild(const zelctx &c)
 {
-    return c.filelen >= 2 && c.filelen == bildgroesse(c, c.buffer[0], c.buffer[1]);
+    return c.filelen >= 2 && c.filelen == bildgroesse(zel[c.zelnr].orient, c.buffer[0], c.buffer[1]);
 }
 
 // A monochrome bitmap whose headers, palette entry and pixel rows all lie
@@ -71,7 +70,7 @@ static int bmpbild(zelctx &c)
         zugross(c);
         return 0;
     }
-    c.filelen = (long)bildgroesse(c, f.w, f.h);
+    c.filelen = (long)bildgroesse(zel[c.zelnr].orient, f.w, f.h);
     if (keinplatz(c, c.filelen))
         return 0;
     if (zel[c.zelnr].orient == 'V')

@@ -6,6 +6,8 @@
 
 int bild2eep(zelctx &c);
 int loadbild(zelctx &c, const char *name);
+// Bytes of the record of a w x h picture in the layout orient ('V', 'H' or 'h').
+long long bildgroesse(int orient, long long w, long long h);
 
 int iw(unsigned char b0, unsigned char b1);
 int lw(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3);
