@@ -67,6 +67,7 @@ void zelinit(zelctx &c)
     c.eepdateilen = 0;
     c.aktbaud = 0;
     c.offen = 0;
+    c.fs = fortschritt{};
     c.zelnr = 3;
     c.com = 0;
     c.softbaud = -1;
@@ -334,6 +335,7 @@ int main(int argc, char **argv)
     osinstall();
     zelctx c;
     zelinit(c);
+    fsterminal(c, stderr);
     return zelrun(c, argc, argv);
 }
 #endif

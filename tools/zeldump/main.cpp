@@ -134,7 +134,8 @@ static int laden(abbild &a, const optionen &o)
         c->zelnr = o.zelnr;
         c->com = o.com;
         c->newbaud = o.rate;
-        if (!ladezel(a, *c, stdout))
+        fsterminal(*c, stderr);
+        if (!ladezel(a, *c))
             return 2;
         if (o.backup && !schreibeeeo(a, o.backup)) {
             fprintf(stderr, "zeldump: cannot write %s\n", o.backup);
