@@ -89,6 +89,7 @@ static int allezellen(abbild &a, zelctx &c)
 {
     long n = c.eepadrmax + 1L;
     fprintf(c.con, "\nreading %ld bytes", n);
+    fflush(c.con);
     int grund;
     fsstart(c, "read", n);
     long da = eeplies(c, 0, n, a.eep, nullptr, &grund);

@@ -226,6 +226,7 @@ void anhalten(zelsim &s, int halt)
     if (tcflow(s.slave, halt ? TCOOFF : TCOON) == 0) {
         s.held = halt;
         s.haltseit = jetzt();
+        modullog(s.m, "CTS %s, %d bytes unread", halt ? "held" : "released", s.rxanz);
     }
 }
 

@@ -16,6 +16,7 @@ enum {
     FENSTERMAX = 16,           // ... and at most
     FENSTERZEIT = 5,           // ticks of reply the commands in flight cover at least
     PAKETBYTES = 62,           // data bytes of a USB packet of the common adapters
+    NOCHMAL = 3,               // times a block is read on its own before it counts as failed
 };
 
 // The bytes of the block at adr: up to the next 64-byte boundary or ende.
@@ -79,20 +80,31 @@ static int einzeln(zelctx &c, long adr, int n, unsigned char *out)
     return n;
 }
 
-// The block at adr read again on its own after a stall or a difference.
-// LESEOK when it came whole and, with soll, equals it.
+// The block at adr read again on its own after a stall or a difference,
+// up to NOCHMAL times: the line first runs quiet, so that no reply of a
+// command still in flight is taken for this one, and must stay quiet after
+// it, or the reply was not this block's alone. LESEOK when it came whole
+// and, with soll, equals it; *gut: the bytes that came (and equal soll).
 static int nochmal(zelctx &c, long adr, int n, unsigned char *out, const unsigned char *soll,
                    long *gut)
 {
-    auslaufen(c);
-    int da = einzeln(c, adr, n, out);
-    for (int i = 0; i < da; i++)
-        if (soll && out[i] != soll[i]) {
+    int grund = LESESTUMM;
+    *gut = 0;
+    for (int versuch = 0; versuch < NOCHMAL; versuch++) {
+        auslaufen(c);
+        int da = einzeln(c, adr, n, out);
+        if (da == n && COMread(streamwarte(c)) != -1)
+            continue;
+        int i = 0;
+        while (i < da && (!soll || out[i] == soll[i]))
+            i++;
+        grund = i < da ? LESEANDERS : da < n ? LESESTUMM : LESEOK;
+        if (grund == LESEOK || i > *gut)
             *gut = i;
-            return LESEANDERS;
-        }
-    *gut = da;
-    return da < n ? LESESTUMM : LESEOK;
+        if (grund == LESEOK)
+            break;
+    }
+    return grund;
 }
 
 long eeplies(zelctx &c, long adr, long n, unsigned char *out, const unsigned char *soll,
