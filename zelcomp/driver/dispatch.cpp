@@ -23,12 +23,28 @@ static void definition(zelctx &c, char *gleich)
 {
     c.zptr = gleich + 1;
     int wert = ausdruck(c);
-    newkonst(c, c.str, wert);
+    // A name the full table has no room for would be missing at its uses.
+    if (!newkonst(c, c.str, wert))
+        fehler(c, "Too many constants (max. %d) !", MAXKONST);
 }
 
+// "<>" names no file either.
 static void ziel(zelctx &c)
 {
-    getfilename(c, c.outfile);
+    if (getfilename(c, c.outfile) && !c.outfile[0])
+        fehler(c, "Cannot found a Filename !");
+}
+
+// A line that begins like a model name but names none selects nothing.
+static void modell(zelctx &c, const char *start)
+{
+    if (zelsuche(start) < 0) {
+        int n = 0;
+        while (start[n] && !isweiss(start[n]))
+            n++;
+        warnung(c, "unknown model \"%.*s\", %s stays selected", n, start, zel[c.zelnr].name);
+    }
+    zelstr2var(c, start);
 }
 
 static void include(zelctx &c)
@@ -150,7 +166,7 @@ static void ausfuehren(zelctx &c, const direktivdef &d, char *start)
         openmakro(c);
         break;
     case MODELLDIR:
-        zelstr2var(c, start);
+        modell(c, start);
         break;
     case BAUDDIR:
         baud(c);
