@@ -80,6 +80,54 @@ TEST(Cli, BatchErrorsGoToStderrWithoutWaiting)
     EXPECT_EQ(fehlt.out, std::string(BANNER) + "\n--> Cannot Open File <nix.mac> !\n\n" + TAIL_1);
 }
 
+// --batch: every diagnostic one line, also for the messages that begin
+// with a line end on the console and for names that hold one.
+TEST(Cli, BatchDiagnosticsAreOneLineEach)
+{
+    struct {
+        const char *name;
+        std::string quelle;      // the source's name
+        std::string text;
+        bool eepverz;            // s.EEP is a directory
+        const char *err;
+    } cases[] = {
+        {"output error", "s.mac", "", true, "zelcomp: error: Cannot write file s.EEP !\n"},
+        {"object file named twice", "s.mac", "DESTINATION <s.EEO>\n", false,
+         "zelcomp: error: Output file <s.EEO> would overwrite the object file !\n"},
+        {"line end in the source's name", "a\nb.mac", "BOGUS\n", false, "a b.mac:1: error: Unknown Command !\n"},
+        {"NUL byte", "s.mac", std::string("MAKRO 1\n#S 1\0", 13) + "\n", false,
+         "s.mac:2: error: NUL byte in line: save the file as text (ASCII or UTF-8) !\n"},
+        {"UTF-16", "s.mac", "\xFE\xFF", false, "s.mac:1: error: File is UTF-16 BE text: save it as ASCII or UTF-8 !\n"},
+    };
+    for (auto &k : cases) {
+        SCOPED_TRACE(k.name);
+        tempdir d;
+        writefile(d / k.quelle, k.text);
+        if (k.eepverz)
+            mkdir((d / "s.EEP").c_str(), 0755);
+        runresult r = runzel(d.path, {"--batch", "-o", k.quelle});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, k.err);
+        EXPECT_FALSE(fileexists(d / "s.EEO"));
+    }
+}
+
+// An empty data file stores nothing: a warning with -W, nothing else.
+TEST(Cli, EmptyDataFileWarned)
+{
+    tempdir d;
+    writefile(d / "e.bin", "");
+    writefile(d / "w.mac", "MAKRO 1\n#S 1\n#S <e.bin>\n");
+    runresult ohne = runzel(d.path, {"-o", "w.mac"});
+    std::string eeo = readfile(d / "w.EEO");
+    runresult mit = runzel(d.path, {"-W", "-o", "w.mac"});
+    EXPECT_EQ(mit.status, 0);
+    EXPECT_EQ(mit.out, ohne.out);
+    EXPECT_EQ(readfile(d / "w.EEO"), eeo);
+    EXPECT_EQ(ohne.err, "");
+    EXPECT_EQ(mit.err, "w.mac:3: warning: data file <e.bin> is empty, nothing stored\n");
+}
+
 struct warnfall {
     const char *name;      // test name
     const char *source;    // the source; the warning is about its last line
