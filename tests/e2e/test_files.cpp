@@ -297,6 +297,11 @@ INSTANTIATE_TEST_SUITE_P(Dateien, Ausgaben, testing::Values(
         "\nOpen File <s.mac>\nOpen File <ERROR.OUT>" + meldung("ERROR.OUT", 1, "BOGUS", "Unknown Command !") +
             "\n\n---> found 1 Errors !\n\n---> File <ERROR.OUT> not written: this run reads it\n<RETURN>",
         {}},
+    ausgabefall{"ErrorOutIsADirectory", {{"s.mac", "BOGUS\n"}, {"ERROR.OUT", VERZ}},
+        {"s.mac"}, 0, 1,
+        "\nOpen File <s.mac>" + meldung("s.mac", 1, "BOGUS", "Unknown Command !") +
+            "\n\n---> found 1 Errors !\n\n---> Cannot write file ERROR.OUT !\n<RETURN>",
+        {}},
     ausgabefall{"DataFileNamedErrorOut", {{"s.mac", "MAKRO 1\n#S <ERROR.OUT>\n"}, {"ERROR.OUT", "abc"}},
         {"-o", "s.mac"}, 0, 0, EGAL,
         {{"s.EEO", std::string(564, '\xFF') + bytes({0x30, 0x0E, 6, 0}) + std::string(3064, '\xFF') +

@@ -35,15 +35,19 @@ static void ziel(zelctx &c)
         fehler(c, "Cannot found a Filename !");
 }
 
-// A line that begins like a model name but names none selects nothing.
+// -W: a line that begins like a model name but names none selects
+// nothing, and one that runs on behind a name is read as that name. A
+// name is compared on 8 characters, so those alone are a name too.
 static void modell(zelctx &c, const char *start)
 {
-    if (zelsuche(start) < 0) {
-        int n = 0;
-        while (start[n] && !isweiss(start[n]))
-            n++;
+    int n = 0;
+    while (isnamech(start[n]) || start[n] == '-')
+        n++;
+    int nr = zelsuche(start);
+    if (nr < 0)
         warnung(c, "unknown model \"%.*s\", %s stays selected", n, start, zel[c.zelnr].name);
-    }
+    else if (n != 8 && (n != (int)strlen(zel[nr].name) || strncasecmp(start, zel[nr].name, n) != 0))
+        warnung(c, "model \"%.*s\" read as %s", n, start, zel[nr].name);
     zelstr2var(c, start);
 }
 

@@ -370,7 +370,12 @@ int logschliessen(zelctx &c)
     int ok = fflush(c.fperr) == 0 && !ferror(c.fperr);
     ok = fclose(c.fperr) == 0 && ok;
     c.fperr = nullptr;
-    int r = !ok ? LOGFEHLT : isteingabe(c, ERRORLOG) ? LOGEINGABE : LOGDA;
+    // Only a file is replaced, as with every output.
+    osident id;
+    osart art = osidname(ERRORLOG, id);
+    int r = !ok || (art != OSKEINE && art != OSDATEI) ? LOGFEHLT
+            : isteingabe(c, ERRORLOG)                  ? LOGEINGABE
+                                                       : LOGDA;
     const char *const tmp[1] = {c.errtmp}, *const ziel[1] = {ERRORLOG};
     if (r != LOGDA || osersetze(tmp, ziel, 1) != 1) {
         osverwirf(c.errtmp);
