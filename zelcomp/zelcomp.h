@@ -80,6 +80,7 @@ struct zelctx {
     char err[ERRLEN];          // the message being reported
     int errors;                // errors counted in this run
     FILE *fperr;               // ERROR.OUT; nullptr when it could not be created or is closed
+    char errtmp[NAMELEN + 16]; // the temporary file fperr writes until it becomes ERROR.OUT; empty for none
     osident eingabe[MAXEINGABE];   // every file read in this run, no two alike
     int eingabeanz;                // used entries of eingabe, 0..MAXEINGABE
 

@@ -17,6 +17,9 @@ extern const zelmodel zel[ZELMODELS];
 extern const int zelbaud[ZELBAUDS];
 
 int zelstr2var(zelctx &c, const char *text);
+// The model whose name (its first 8 characters, in any case) begins text;
+// the last such row, -1 when none.
+int zelsuche(const char *text);
 int baudindex(long rate);                  // index in zelbaud, or -1
 
 // Opens port c.com at 9600 bit/s and finds the module on it: the connect

@@ -10,7 +10,8 @@
 #include <cstring>
 
 // Reads the whole file into eepdatei and checks it; 0 when it is missing,
-// too large or no complete upload file. The model it names is selected.
+// too large or no complete upload file. The model it names is selected; a
+// file that names no model is damaged, and no module is right for it.
 static int dateiladen(zelctx &c)
 {
     FILE *fp = fopen(c.outfile, "rb");
@@ -21,12 +22,11 @@ static int dateiladen(zelctx &c)
     c.eepdateilen = (long)fread(c.eepdatei, 1, sizeof c.eepdatei, fp);
     int mehr = fgetc(fp) != EOF;
     fclose(fp);
-    if (mehr || !eeppruefen(c.eepdatei, c.eepdateilen, c.eepin)) {
+    if (mehr || !eeppruefen(c.eepdatei, c.eepdateilen, c.eepin) || c.eepin.zelnr < 0) {
         fprintf(c.con, "\n %s is not a valid EEPROM-File for a ZEL !", c.outfile);
         return 0;
     }
-    if (c.eepin.zelnr >= 0)
-        c.zelnr = c.eepin.zelnr;
+    c.zelnr = c.eepin.zelnr;
     return 1;
 }
 
