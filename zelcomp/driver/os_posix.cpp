@@ -218,8 +218,11 @@ static void halte(const char *dir, verzsperre &s)
             return;
         close(s.fd);
         s.fd = -1;
-        if (ok != 0)
+        // Where files cannot be locked either, no run holds this one.
+        if (ok != 0) {
+            unlink(s.datei);
             break;
+        }
     }
     s.datei[0] = 0;
 }

@@ -210,6 +210,32 @@ FILE *ostemp(const char *ziel, char *tmp, int tmplen)
     return f;
 }
 
+// A file that another program has open, even only to read its attributes
+// as a run that starts does, cannot be replaced or removed for that
+// moment: such a failure is tried again for up to two seconds.
+static int besetzt()
+{
+    DWORD e = GetLastError();
+    return e == ERROR_ACCESS_DENIED || e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION;
+}
+
+static int umbenennen(const char *von, const char *nach)
+{
+    for (int versuch = 0;; versuch++) {
+        if (MoveFileExA(von, nach, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 1;
+        if (versuch == 100 || !besetzt())
+            return 0;
+        Sleep(20);
+    }
+}
+
+static void loeschen(const char *name)
+{
+    for (int versuch = 0; !DeleteFileA(name) && versuch < 100 && besetzt(); versuch++)
+        Sleep(20);
+}
+
 // The directory a target lies in, "." for a bare name; 0 when it does not fit.
 static int verzeichnis(const char *ziel, char *dir, int len)
 {
@@ -294,7 +320,7 @@ static int sichere(const char *ziel, char *kopie, int len)
     CloseHandle(h);
     if (CopyFileA(ziel, kopie, FALSE))
         return 1;
-    DeleteFileA(kopie);
+    loeschen(kopie);
     kopie[0] = 0;
     return 0;
 }
@@ -303,9 +329,9 @@ static int sichere(const char *ziel, char *kopie, int len)
 static void zurueck(const char *ziel, const char *kopie)
 {
     if (kopie[0])
-        MoveFileExA(kopie, ziel, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        umbenennen(kopie, ziel);
     else
-        DeleteFileA(ziel);
+        loeschen(ziel);
 }
 
 // Write-through: the new content is on the disk when the name changes.
@@ -325,9 +351,9 @@ int osersetze(const char *const tmp[], const char *const ziel[], int n)
         // The last target needs no copy: nothing after it can fail.
         if (i < n - 1 && !sichere(ziel[i], kopie[i], sizeof kopie[i]))
             break;
-        if (!MoveFileExA(tmp[i], ziel[i], MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (!umbenennen(tmp[i], ziel[i])) {
             if (kopie[i][0])
-                DeleteFileA(kopie[i]);
+                loeschen(kopie[i]);
             break;
         }
     }
@@ -335,7 +361,7 @@ int osersetze(const char *const tmp[], const char *const ziel[], int n)
         if (i < n)
             zurueck(ziel[j], kopie[j]);
         else if (kopie[j][0])
-            DeleteFileA(kopie[j]);
+            loeschen(kopie[j]);
         osvergiss(tmp[j]);
     }
     sperren(0);
