@@ -67,6 +67,7 @@ void zelinit(zelctx &c)
     c.eepdateilen = 0;
     c.aktbaud = 0;
     c.offen = 0;
+    c.fs = fortschritt{};
     c.zelnr = 3;
     c.com = 0;
     c.softbaud = -1;
@@ -79,6 +80,7 @@ void zelinit(zelctx &c)
     c.err[0] = 0;
     c.errors = 0;
     c.fperr = nullptr;
+    c.errtmp[0] = 0;
     c.eingabeanz = 0;
     c.filelen = 0;
     c.con = stdout;
@@ -99,7 +101,9 @@ static long optzahl(const char *s, long alt)
 
 static int nutzfehler(zelctx &c, const char *text, const char *arg)
 {
-    fprintf(c.diag, "zelcomp: %s%s\n", text, arg);
+    fprintf(c.diag, "zelcomp: %s", text);
+    einzeilig(c.diag, arg, (int)strlen(arg));
+    putc('\n', c.diag);
     return 0;
 }
 
@@ -246,12 +250,22 @@ static void kompiliere(zelctx &c)
     closemakro(c);
 }
 
+// The log is ended here, so that the console can say whether it is there.
 static void fehlerbilanz(zelctx &c)
 {
     fprintf(c.con, "\n\n---> found %d Errors !\n", c.errors);
-    if (c.fperr) {
+    if (c.fperr)
         fprintf(c.fperr, "\nfound %d Errors !", c.errors);
-        fprintf(c.con, "\n---> see File <%s>", "ERROR.OUT");
+    switch (logschliessen(c)) {
+    case LOGDA:
+        fprintf(c.con, "\n---> see File <%s>", ERRORLOG);
+        break;
+    case LOGEINGABE:
+        fprintf(c.con, "\n---> File <%s> not written: this run reads it", ERRORLOG);
+        break;
+    case LOGFEHLT:
+        fprintf(c.con, "\n---> Cannot write file %s !", ERRORLOG);
+        break;
     }
     if (c.batch)
         return;
@@ -296,7 +310,7 @@ int zelrun(zelctx &c, int argc, char **argv)
     if (nameok && ausgabenamen(c))
         return c.com && !uploadeep(c) ? 2 : 0;
     c.errors = 0;
-    c.fperr = fopen("ERROR.OUT", "w");
+    logoeffnen(c);
     if (nameok)
         kompiliere(c);
     else
@@ -311,9 +325,7 @@ int zelrun(zelctx &c, int argc, char **argv)
         if (c.com)
             hochgeladen = uploadeep(c);
     }
-    if (c.fperr)
-        fclose(c.fperr);
-    c.fperr = nullptr;
+    logschliessen(c);
     fflush(c.con);
     return c.errors ? 1 : hochgeladen ? 0 : 2;
 }
@@ -334,6 +346,7 @@ int main(int argc, char **argv)
     osinstall();
     zelctx c;
     zelinit(c);
+    fsterminal(c, stderr);
     return zelrun(c, argc, argv);
 }
 #endif

@@ -53,6 +53,15 @@ struct eepinhalt {
     unsigned char speicher[EEPSIZE];// what the blocks write; cells they do not write are 0xFF
 };
 
+// The progress line of a transfer on a terminal (device/fortschritt.cpp).
+struct fortschritt {
+    FILE *f;                   // the terminal it is drawn on (stderr); nullptr: none is drawn
+    const char *was;           // what moves: "upload", "verify" or "read"
+    long gesamt;               // bytes of the whole transfer, 1 or more
+    int start;                 // clockhs when it began
+    int gezeigt;               // clockhs of the last drawing; -1 before the first
+};
+
 // Sections follow the folder whose code owns the fields; other folders
 // read them, and some fill them through the owner's functions.
 struct zelctx {
@@ -71,6 +80,7 @@ struct zelctx {
     char err[ERRLEN];          // the message being reported
     int errors;                // errors counted in this run
     FILE *fperr;               // ERROR.OUT; nullptr when it could not be created or is closed
+    char errtmp[NAMELEN + 16]; // the temporary file fperr writes until it becomes ERROR.OUT; empty for none
     osident eingabe[MAXEINGABE];   // every file read in this run, no two alike
     int eingabeanz;                // used entries of eingabe, 0..MAXEINGABE
 
@@ -120,6 +130,7 @@ struct zelctx {
     eepinhalt eepin;           // what eepdatei writes, checked before the port opens
     long aktbaud;              // rate the port is set to, bit/s; 0 while closed
     long offen;                // bytes sent since the module last answered or a wait ran out
+    fortschritt fs;            // the progress line; fs.f is set by a program on a terminal
 
     // zelcomp.cpp: the console and the choices of the command line beyond the classic options
     FILE *con;                 // where console text goes (stdout)

@@ -2,11 +2,14 @@
 #include "testutil.h"
 #include "driver/driver.h"
 #include "device/device.h"
+#include "driver/os.h"
 
 #include <gtest/gtest.h>
 #include <csignal>
 #include <cstring>
 #include <dirent.h>
+#include <ostream>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -257,3 +260,83 @@ TEST(OutputFiles, FailedWriteKeepsOldFile)
     EXPECT_EQ(readfile(d / "x.EEP"), "old contents");
     EXPECT_EQ(entries(d.path), 1);
 }
+
+// Replacing a pair: when the second target cannot be replaced, the first
+// is put back as it was (or removed again when it was not there), so the
+// pair never mixes old and new, and nothing else is left in the directory.
+struct ersetzfall {
+    const char *name;
+    bool altda;             // the first target is there before
+    const char *zweites;    // the second target: "file", "dir" (cannot be replaced) or "gone" (no temporary file)
+    bool ersetzt;           // both are replaced
+};
+
+std::ostream &operator<<(std::ostream &os, const ersetzfall &f)
+{
+    return os << f.name;
+}
+
+class Ersetzen : public testing::TestWithParam<ersetzfall> {};
+
+std::string neutemp(const std::string &ziel, const std::string &inhalt)
+{
+    char tmp[NAMELEN + 16];
+    FILE *f = ostemp(ziel.c_str(), tmp, sizeof tmp);
+    if (!f)
+        return "";
+    fwrite(inhalt.data(), 1, inhalt.size(), f);
+    fclose(f);
+    return tmp;
+}
+
+TEST_P(Ersetzen, GanzOderGarNicht)
+{
+    const ersetzfall &f = GetParam();
+    tempdir d;
+    std::string eeo = d / "x.EEO", eep = d / "x.EEP";
+    if (f.altda) {
+        writefile(eeo, "old eeo");
+        chmod(eeo.c_str(), 0640);
+    }
+    if (std::string(f.zweites) == "dir") {
+        mkdir(eep.c_str(), 0755);
+        writefile(eep + "/inside", "x");
+    } else
+        writefile(eep, "old eep");
+    std::string t0 = neutemp(eeo, "new eeo");
+    std::string t1 = std::string(f.zweites) == "gone" ? d / ".zelcompgone" : neutemp(eep, "new eep");
+    ASSERT_FALSE(t0.empty());
+    ASSERT_FALSE(t1.empty());
+    const char *const tmp[2] = {t0.c_str(), t1.c_str()};
+    const char *const ziel[2] = {eeo.c_str(), eep.c_str()};
+    int n = osersetze(tmp, ziel, 2);
+    EXPECT_EQ(n, f.ersetzt ? 2 : 1);
+    for (int i = n; i < 2; i++)
+        osverwirf(tmp[i]);
+    int soll = 1;
+    if (f.ersetzt) {
+        EXPECT_EQ(readfile(eeo), "new eeo");
+        EXPECT_EQ(readfile(eep), "new eep");
+        soll = 2;
+    } else if (f.altda) {
+        EXPECT_EQ(readfile(eeo), "old eeo");
+        struct stat st;
+        ASSERT_EQ(stat(eeo.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0640u);
+        soll = 2;
+    } else
+        EXPECT_FALSE(fileexists(eeo));
+    if (std::string(f.zweites) != "dir" && !f.ersetzt) {
+        EXPECT_EQ(readfile(eep), "old eep");
+    }
+    EXPECT_EQ(entries(d.path), soll);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paar, Ersetzen, testing::Values(
+    ersetzfall{"BothReplaced", true, "file", true},
+    ersetzfall{"FirstNewBothReplaced", false, "file", true},
+    ersetzfall{"SecondIsADirectory", true, "dir", false},
+    ersetzfall{"SecondIsADirectoryFirstWasNotThere", false, "dir", false},
+    ersetzfall{"SecondTemporaryGone", true, "gone", false},
+    ersetzfall{"SecondTemporaryGoneFirstWasNotThere", false, "gone", false}),
+    [](const testing::TestParamInfo<ersetzfall> &i) { return std::string(i.param.name); });

@@ -80,6 +80,54 @@ TEST(Cli, BatchErrorsGoToStderrWithoutWaiting)
     EXPECT_EQ(fehlt.out, std::string(BANNER) + "\n--> Cannot Open File <nix.mac> !\n\n" + TAIL_1);
 }
 
+// --batch: every diagnostic one line, also for the messages that begin
+// with a line end on the console and for names that hold one.
+TEST(Cli, BatchDiagnosticsAreOneLineEach)
+{
+    struct {
+        const char *name;
+        std::string quelle;      // the source's name
+        std::string text;
+        bool eepverz;            // s.EEP is a directory
+        const char *err;
+    } cases[] = {
+        {"output error", "s.mac", "", true, "zelcomp: error: Cannot write file s.EEP !\n"},
+        {"object file named twice", "s.mac", "DESTINATION <s.EEO>\n", false,
+         "zelcomp: error: Output file <s.EEO> would overwrite the object file !\n"},
+        {"line end in the source's name", "a\nb.mac", "BOGUS\n", false, "a b.mac:1: error: Unknown Command !\n"},
+        {"NUL byte", "s.mac", std::string("MAKRO 1\n#S 1\0", 13) + "\n", false,
+         "s.mac:2: error: NUL byte in line: save the file as text (ASCII or UTF-8) !\n"},
+        {"UTF-16", "s.mac", "\xFE\xFF", false, "s.mac:1: error: File is UTF-16 BE text: save it as ASCII or UTF-8 !\n"},
+    };
+    for (auto &k : cases) {
+        SCOPED_TRACE(k.name);
+        tempdir d;
+        writefile(d / k.quelle, k.text);
+        if (k.eepverz)
+            mkdir((d / "s.EEP").c_str(), 0755);
+        runresult r = runzel(d.path, {"--batch", "-o", k.quelle});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, k.err);
+        EXPECT_FALSE(fileexists(d / "s.EEO"));
+    }
+}
+
+// An empty data file stores nothing: a warning with -W, nothing else.
+TEST(Cli, EmptyDataFileWarned)
+{
+    tempdir d;
+    writefile(d / "e.bin", "");
+    writefile(d / "w.mac", "MAKRO 1\n#S 1\n#S <e.bin>\n");
+    runresult ohne = runzel(d.path, {"-o", "w.mac"});
+    std::string eeo = readfile(d / "w.EEO");
+    runresult mit = runzel(d.path, {"-W", "-o", "w.mac"});
+    EXPECT_EQ(mit.status, 0);
+    EXPECT_EQ(mit.out, ohne.out);
+    EXPECT_EQ(readfile(d / "w.EEO"), eeo);
+    EXPECT_EQ(ohne.err, "");
+    EXPECT_EQ(mit.err, "w.mac:3: warning: data file <e.bin> is empty, nothing stored\n");
+}
+
 struct warnfall {
     const char *name;      // test name
     const char *source;    // the source; the warning is about its last line
@@ -117,6 +165,22 @@ INSTANTIATE_TEST_SUITE_P(Cli, Warning, testing::Values(
     warnfall{"ValueBelowAByte", "MAKRO 1\n#S -129\n", "value -129 does not fit in a byte, 127 stored"},
     warnfall{"Utf8InAString", "MAKRO 1\n#ZL 1,2,'Gr\xC3\xBC\xC3\x9F" "e'\n",
              "4 byte(s) above 127 in a string, stored as they are (a UTF-8 letter is 2 to 4 bytes)"},
+    warnfall{"UnknownModel", "ZEL310-3\n", "unknown model \"ZEL310-3\", ZEL530-5 stays selected"},
+    warnfall{"UnknownModelAfterAModel", "ZEL420-3 ; the small one\nzel4203 ; no dash\n",
+             "unknown model \"zel4203\", ZEL420-3 stays selected"},
+    warnfall{"ModelRunningOn", "ZEL530-55\n", "model \"ZEL530-55\" read as ZEL530-5"},
+    warnfall{"ModelRunningOnQO", "qo417-2r9\n", "model \"qo417-2r9\" read as QO417-2R8"},
+    warnfall{"NoneForModelNames", "ZEL420-3 ; small\nzel530-4\nQO417-2R\nQo417-2r8\nZEL530-5,big\n", ""},
+    warnfall{"UnknownModelQO", "QO417\n", "unknown model \"QO417\", ZEL530-5 stays selected"},
+    warnfall{"BlankInsideANumber", "MAKRO 1\n#S 1 2\n", "blank inside a number: \"1 2\" read as 12"},
+    warnfall{"BlanksNotGroupingDigits", "X = 1000 000\n",
+             "blank inside a number: \"1000 000\" read as 1000000"},
+    warnfall{"BlanksInAHexNumber", "X = -$F F\n", "blank inside a number: \"-$F F\" read as -255"},
+    warnfall{"BlanksInABinaryNumber", "X = %10 10\n", "blank inside a number: \"%10 10\" read as 10"},
+    warnfall{"MinusWithNothingAfter", "MAKRO 1\n#S 1-\n", "nothing after operator \"-\", 0 taken"},
+    warnfall{"PlusBeforeAComma", "MAKRO 1\n#S 1+ ,2\n", "nothing after operator \"+\", 0 taken"},
+    warnfall{"TimesBeforeAComment", "X = 2* ; twice\n", "nothing after operator \"*\", 0 taken"},
+    warnfall{"NoneForGroupedDigits", "X = 1 000 000 + 12 345 + $FFFF 0000 + %1010 1010 + %1 0101\n", ""},
     warnfall{"NoneForWhatIsMeant", "X = 1 000 + $FF 00 + 2*-A\nMAKRO 1\n#S -1,-128,255,'AB'12 A\n",
              ""}),
     [](const testing::TestParamInfo<warnfall> &i) { return std::string(i.param.name); });

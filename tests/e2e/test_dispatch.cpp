@@ -334,3 +334,18 @@ TEST(Dispatch, PortFromComLineAndCommandLine)
                       ": No such file or directory") << k.text;
     }
 }
+
+// A full constant table is reported at the definition that does not fit;
+// names already in it can still be given new values.
+TEST(Dispatch, FullConstantTableReportedWhereItIsFull)
+{
+    tempdir d;
+    std::string text;
+    for (int i = 0; i < 993; i++)                // 31 predefined + 993 = 1024
+        text += "K" + std::to_string(i) + " = " + std::to_string(i) + "\n";
+    text += "K993 = 1 ; one too many\nK0 = 5\nA = 1\nX = K993\n";
+    runresult r = quelle(d, text);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, kopf() + fehler(994, "K993 = 1 ", "Too many constants (max. 1024) !") +
+                         fehler(997, "X = K993", "Constant \"K993\" not defined !") + bilanz(2));
+}

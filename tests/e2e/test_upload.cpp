@@ -300,15 +300,20 @@ struct kopffall {
 TEST(Upload, UploadFileHeader)
 {
     std::string gut = eepfile(3, muster(3700, 2));
-    std::string gross = gut, kurz = gut.substr(0, 24), falsch = gut;
+    std::string gross = gut, kurz = gut.substr(0, 24), falsch = gut, fremd = gut, fast = gut;
     for (int i = 1; i <= 7; i++)
         gross[i] = (char)toupper(gross[i]);
     falsch[7] = 'n';
+    fremd.replace(9, 8, "ABCDEFGH");
+    fast.replace(9, 8, "ZEL310-3");
     const kopffall faelle[] = {
         {"PROGRAM in capitals", gross, ""},
         {"24 bytes", kurz, "\n x.EEP is not a valid EEPROM-File for a ZEL !"},
         {"programn", falsch, "\n x.EEP is not a valid EEPROM-File for a ZEL !"},
         {"empty", "", "\n x.EEP is not a valid EEPROM-File for a ZEL !"},
+        // a header that names no model is damaged: no module is right for it
+        {"no model", fremd, "\n x.EEP is not a valid EEPROM-File for a ZEL !"},
+        {"ZEL310-3", fast, "\n x.EEP is not a valid EEPROM-File for a ZEL !"},
     };
     for (const kopffall &f : faelle) {
         tempdir d;

@@ -41,6 +41,12 @@ struct hostline {
     std::string recv(size_t n);          // up to n bytes, waiting at most 5 s
 };
 
+// Runs prog in dir with standard error on a terminal (a pseudo-terminal
+// in raw mode, read here) and standard output on a pipe; err holds what
+// the terminal showed.
+runresult runpty(const std::string &dir, const std::string &prog,
+                 const std::vector<std::string> &args, const std::vector<std::string> &env = {});
+
 // An upload file as the compiler writes it, for the image bytes from
 // address 16 up to the size of image; model names the display.
 std::string eepfile(int model, const std::string &image);

@@ -183,6 +183,62 @@ std::string hostline::recv(size_t n)
     return s;
 }
 
+runresult runpty(const std::string &dir, const std::string &prog,
+                 const std::vector<std::string> &args, const std::vector<std::string> &env)
+{
+    runresult r = {-1, "", ""};
+    int m = posix_openpt(O_RDWR | O_NOCTTY);
+    if (m < 0 || grantpt(m) != 0 || unlockpt(m) != 0)
+        return r;
+    int t = open(ptsname(m), O_RDWR | O_NOCTTY);
+    termios roh;
+    if (t < 0 || tcgetattr(t, &roh) != 0)
+        return r;
+    cfmakeraw(&roh);
+    tcsetattr(t, TCSANOW, &roh);
+    int aus[2];
+    if (pipe(aus) != 0)
+        abort();
+    pid_t pid = fork();
+    if (pid == 0) {
+        int nichts = open("/dev/null", O_RDONLY);
+        dup2(nichts, 0);
+        dup2(aus[1], 1);
+        dup2(t, 2);
+        if (chdir(dir.c_str()) != 0)
+            _exit(127);
+        for (const std::string &e : env)
+            putenv(strdup(e.c_str()));
+        std::vector<std::string> a = {prog};
+        a.insert(a.end(), args.begin(), args.end());
+        std::vector<char *> argv;
+        for (std::string &x : a)
+            argv.push_back(&x[0]);
+        argv.push_back(nullptr);
+        execv(prog.c_str(), argv.data());
+        _exit(127);
+    }
+    close(aus[1]);
+    fcntl(m, F_SETFL, O_NONBLOCK);
+    // The terminal stays open on this side until the program has ended, so
+    // that nothing it wrote is lost when its end closes.
+    long long bis = msjetzt() + 120000;
+    while (msjetzt() < bis && lies(aus[0], r.out, 10))
+        lies(m, r.err, 0);
+    int st = 0;
+    waitpid(pid, &st, 0);
+    size_t vorher;
+    do {
+        vorher = r.err.size();
+        lies(m, r.err, 50);
+    } while (r.err.size() != vorher);
+    close(aus[0]);
+    close(t);
+    close(m);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
 // Blocks of at most the block size that never cross a 64-byte boundary,
 // in the four parts the compiler writes: the three tables and the data.
 std::string eepfile(int model, const std::string &image)

@@ -4,9 +4,17 @@
 #include "dumputil.h"
 #include "test_upload.h"
 
+#include <chrono>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <thread>
+#include <unistd.h>
 
 class ReadBack : public ::testing::TestWithParam<int> {};
 
@@ -85,4 +93,90 @@ TEST(ReadBack, NoModule)
     EXPECT_EQ(r.status, 2) << r.out;
     EXPECT_NE(r.out.find(" (wrong ZEL ! UZ ZEL310-2)   not found !"), std::string::npos) << r.out;
     EXPECT_FALSE(fileexists(d / "back.EEO"));
+}
+
+// A module that pauses in the middle of the read-back (its replies stall
+// for half a second, then come again): the block the stall hit is read
+// again on its own and the read goes on to the end.
+TEST(ReadBack, ModuleThatPausesIsReadAgain)
+{
+    for (int versuch = 1;; versuch++) {
+        tempdir d;
+        zelsimproc s(d, {"-b", "115200", "-s", "32", "-v"});
+        runresult r;
+        std::thread t([&] { r = rundump(d.path, {"-c1", "-w", "back.EEO"}, {s.env()}); });
+        bool gesehen = s.waitlog("EEPROM read 64 at 8192");
+        kill(s.pid, SIGSTOP);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        kill(s.pid, SIGCONT);
+        t.join();
+        if ((!gesehen || r.status != 0) && versuch < 3)
+            continue;
+        ASSERT_TRUE(gesehen) << s.log;
+        EXPECT_EQ(r.status, 0) << r.out;
+        EXPECT_NE(r.out.find("\nreading 32768 bytes Ok !\n"), std::string::npos) << r.out;
+        EXPECT_EQ(s.stop(), 0);
+        EXPECT_TRUE(readfile(d / "back.EEO") == s.eeprom());
+        return;
+    }
+}
+
+// Settings that a run must leave as it found them.
+static bool gleich(const termios &a, const termios &b)
+{
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && cfgetispeed(&a) == cfgetispeed(&b) &&
+           cfgetospeed(&a) == cfgetospeed(&b) && memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+// A read-back broken off by a signal, as an upload is: the port is put
+// back as it was and given up, the run says so and ends as the signal
+// ends a process; no backup is left.
+TEST(ReadBack, InterruptedReadBackPutsThePortBack)
+{
+    for (int sig : {SIGINT, SIGTERM}) {
+        tempdir d;
+        zelsimproc sim(d, {"-p", "-v"});
+        int s = open(sim.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(s, 0);
+        termios vorher, nachher;
+        ASSERT_EQ(tcgetattr(s, &vorher), 0);
+        int p[2];
+        ASSERT_EQ(pipe(p), 0);
+        pid_t pid = fork();
+        if (pid == 0) {
+            dup2(p[1], 1);
+            close(p[0]);
+            close(p[1]);
+            if (chdir(d.path.c_str()) != 0)
+                _exit(127);
+            setenv("ZEL_COM1", sim.path.c_str(), 1);
+            execl(ZELDUMP_BIN, "zeldump", "-c1", "-b115200", "-w", "back.EEO", (char *)nullptr);
+            _exit(127);
+        }
+        close(p[1]);
+        ASSERT_TRUE(sim.waitlog("EEPROM read 64 at 1024")) << sim.log;
+        kill(pid, sig);
+        std::string text;
+        char buf[4096];
+        ssize_t n;
+        while ((n = read(p[0], buf, sizeof buf)) > 0)
+            text.append(buf, n);
+        close(p[0]);
+        int st = 0;
+        waitpid(pid, &st, 0);
+        ASSERT_TRUE(WIFSIGNALED(st)) << text;
+        EXPECT_EQ(WTERMSIG(st), sig);
+        std::string schluss = "\nreading 65536 bytes\nError: read-back interrupted !\n";
+        ASSERT_GE(text.size(), schluss.size()) << text;
+        EXPECT_EQ(text.substr(text.size() - schluss.size()), schluss);
+        ASSERT_EQ(tcgetattr(s, &nachher), 0);
+        EXPECT_TRUE(gleich(vorher, nachher)) << sig;
+        int an = -1;
+        ioctl(s, TIOCGEXCL, &an);
+        EXPECT_EQ(an, 0) << sig;
+        EXPECT_EQ(flock(s, LOCK_EX | LOCK_NB), 0) << sig;
+        EXPECT_FALSE(fileexists(d / "back.EEO"));
+        close(s);
+    }
 }

@@ -4,7 +4,6 @@
 #include "driver/driver.h"
 #include "driver/os.h"
 #include "device/device.h"
-#include "serial/seriowin.h"
 
 #include <cstring>
 #include <memory>
@@ -85,57 +84,45 @@ int ladeeep(abbild &a, const char *name, FILE *err)
     return 1;
 }
 
-// Every cell of the module, 64 bytes a command, a dot every 1024 bytes.
-static int allezellen(abbild &a, zelctx &c, FILE *con)
+// Every cell of the module, with the progress line on a terminal.
+static int allezellen(abbild &a, zelctx &c)
 {
     long n = c.eepadrmax + 1L;
-    fprintf(con, "\nreading %ld bytes ", n);
-    for (long adr = 0; adr < n; adr += 64) {
-        if (!eepblock(c, (int)adr, 64, a.eep + adr)) {
-            fprintf(con, "\nError: no answer at address 0x%04lX !", adr);
-            return 0;
-        }
-        if ((adr + 64) % 1024 == 0) {
-            fprintf(con, ".");
-            fflush(con);
-        }
+    fprintf(c.con, "\nreading %ld bytes", n);
+    fflush(c.con);
+    int grund;
+    fsstart(c, "read", n);
+    long da = eeplies(c, 0, n, a.eep, nullptr, &grund);
+    fsende(c, da);
+    if (da < n) {
+        fprintf(c.con, "\nError: no answer at address 0x%04lX !", da - da % 64);
+        return 0;
     }
-    fprintf(con, " Ok !");
+    fprintf(c.con, " Ok !");
     a.groesse = n;
     return 1;
 }
 
-int ladezel(abbild &a, zelctx &c, FILE *con)
+int ladezel(abbild &a, zelctx &c)
 {
     leer(a);
     a.zelnr = c.zelnr;
-    if (!COMopen(c.com, 9600)) {
-        fprintf(con, "\nError: cannot open COM%d: !", c.com);
-        if (*COMgrund())
-            fprintf(con, "\n%s", COMgrund());
-        fprintf(con, "\n");
+    int ok = 0;
+    if (!zelverbinden(c)) {
+        fprintf(c.con, "\n");
         return 0;
     }
-    c.aktbaud = 9600;
-    c.offen = 0;
-    fprintf(con, "\nconnecting %s on COM%d: ", zel[c.zelnr].name, c.com);
-    fflush(con);
-    int ok = 0;
-    c.orgbaud = checkzel(c);
-    if (c.orgbaud < 0)
-        fprintf(con, " not found !");
-    else if (c.eepadrmax < SYSSIZE - 1)
-        fprintf(con, "\nError: the module has no EEPROM to read !");
+    if (c.eepadrmax < SYSSIZE - 1)
+        fprintf(c.con, "\nError: the module has no EEPROM to read !");
     else {
         // the module goes on at the faster rate, as the upload switches it
         if (baudindex(c.newbaud) >= 0)
             baudwechsel(c, c.newbaud);
-        ok = allezellen(a, c, con);
+        ok = allezellen(a, c);
     }
-    COMclose();
-    c.aktbaud = 0;
-    fprintf(con, "\n");
-    fflush(con);
+    zeltrennen(c);
+    fprintf(c.con, "\n");
+    fflush(c.con);
     return ok;
 }
 

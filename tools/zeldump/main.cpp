@@ -2,12 +2,14 @@
 #include "zeldump.h"
 #include "device/device.h"
 #include "driver/os.h"
+#include "serial/seriowin.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <getopt.h>
 #include <memory>
 #include <strings.h>
+#include <unistd.h>
 
 static const char hilfe[] =
     "usage: zeldump [options] FILE.EEO|FILE.EEP\n"
@@ -140,7 +142,8 @@ static int laden(abbild &a, const optionen &o)
         c->zelnr = o.zelnr;
         c->com = o.com;
         c->newbaud = o.rate;
-        if (!ladezel(a, *c, stdout))
+        fsterminal(*c, stderr);
+        if (!ladezel(a, *c))
             return 2;
         if (o.backup && !schreibeeeo(a, o.backup)) {
             fprintf(stderr, "zeldump: cannot write %s\n", o.backup);
@@ -173,8 +176,18 @@ static int ausgaben(const abbild &a, const optionen &o)
     return status;
 }
 
+// Runs inside the interrupt handler: puts the serial port back as it was
+// and, when a read-back was under way, says that it did not finish.
+static void abgebrochen()
+{
+    static const char text[] = "\nError: read-back interrupted !\n";
+    if (COMnotaus() && write(1, text, sizeof text - 1) < 0)
+        return;
+}
+
 int main(int argc, char **argv)
 {
+    oshook(abgebrochen);
     osinstall();
     optionen o;
     int r = lese(o, argc, argv);

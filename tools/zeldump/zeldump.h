@@ -45,8 +45,8 @@ struct summen {
 // input
 int ladeeeo(abbild &a, const char *name, FILE *err);       // 1 ok, 0 bad file
 int ladeeep(abbild &a, const char *name, FILE *err);       // 1 ok, 0 bad file
-// Reads the module on port com; 1 ok, 0 when it could not be read.
-int ladezel(abbild &a, zelctx &c, FILE *con);
+// Reads the module on port c.com, telling c.con; 1 ok, 0 when it could not be read.
+int ladezel(abbild &a, zelctx &c);
 int schreibeeeo(const abbild &a, const char *name);        // atomic; 1 ok
 
 // memory map

@@ -136,6 +136,32 @@ static void hinaus(zelsim &s, const unsigned char *p, long n)
     }
 }
 
+// Reply bytes off the wire reach the host through the adapter, when one
+// is set: it passes them on in packets, each when it is full or when the
+// latency timer has run out since its first byte came.
+static void adapter(zelsim &s, const unsigned char *p, long n)
+{
+    if (s.latenz <= 0) {
+        hinaus(s, p, n);
+        return;
+    }
+    for (long i = 0; i < n; i++) {
+        if (s.paketanz == 0)
+            s.paketfrist = jetzt() + s.latenz * 1000000LL;
+        s.paket[s.paketanz++] = p[i];
+        if (s.paketanz == PAKET)
+            paketaus(s, 1);
+    }
+}
+
+void paketaus(zelsim &s, int alle)
+{
+    if (s.paketanz > 0 && (alle || jetzt() >= s.paketfrist)) {
+        hinaus(s, s.paket, s.paketanz);
+        s.paketanz = 0;
+    }
+}
+
 static long long bytezeit(const zelsim &s)
 {
     return 10000000000LL / zelbaud[s.m.baud];
@@ -153,7 +179,7 @@ void antwort(zelsim &s, const unsigned char *p, long n)
         return;
     }
     if (!s.replypace) {
-        hinaus(s, p, n);
+        adapter(s, p, n);
         return;
     }
     long long t = jetzt();
@@ -174,15 +200,22 @@ void antwortaus(zelsim &s)
         s.txanz--;
         s.txnext += bytezeit(s);
     }
-    hinaus(s, buf, n);
+    adapter(s, buf, n);
+    paketaus(s, 0);
+}
+
+static int msbis(long long t)
+{
+    long long ns = t - jetzt();
+    return ns <= 0 ? 0 : (int)((ns + 999999) / 1000000);
 }
 
 int sendezeit(const zelsim &s)
 {
-    if (s.txanz == 0)
-        return -1;
-    long long ns = s.txnext - jetzt();
-    return ns <= 0 ? 0 : (int)((ns + 999999) / 1000000);
+    int ms = s.txanz > 0 ? msbis(s.txnext) : -1;
+    if (s.paketanz > 0 && (ms < 0 || msbis(s.paketfrist) < ms))
+        ms = msbis(s.paketfrist);
+    return ms;
 }
 
 // Holds or releases the host's output, as the module's CTS line does.
@@ -193,6 +226,7 @@ void anhalten(zelsim &s, int halt)
     if (tcflow(s.slave, halt ? TCOOFF : TCOON) == 0) {
         s.held = halt;
         s.haltseit = jetzt();
+        modullog(s.m, "CTS %s, %d bytes unread", halt ? "held" : "released", s.rxanz);
     }
 }
 

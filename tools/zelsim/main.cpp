@@ -46,16 +46,16 @@ static void zustellen(zelsim &s, int alle)
 }
 
 // While pacing, the module holds the line as soon as about 10 ms of bytes
-// wait for it, and lets go at half of that. A host that got far ahead
+// (or the --hold count) wait for it, and lets go at half of that. A host that got far ahead
 // before the hold took effect is let go after 0.4 s all the same, before
 // it would give up waiting, and held again once it has written.
 static void flusskontrolle(zelsim &s)
 {
     if (!s.pace)
         return;
-    long hoch = zelbaud[s.m.baud] / 1000;
-    if (hoch < 4)
-        hoch = 4;
+    long hoch = s.halten > 0 ? s.halten : zelbaud[s.m.baud] / 1000;
+    if (hoch < 2)
+        hoch = 2;
     if (!s.held) {
         if (s.rxanz >= hoch && (!s.zwang || s.empfangen > s.zwangmark)) {
             anhalten(s, 1);
@@ -97,9 +97,20 @@ static int wartezeit(const zelsim &s)
     return a >= 0 && a < e ? a : e;
 }
 
+// With --exit-after-upload the module ends once the upload's trailer has
+// come, every reply is out and the line has been quiet for ENDERUHE: a
+// verify or a read-back that follows the upload is answered first.
+enum { ENDERUHE = 2000 };      // ms
+
+static int fertig(const zelsim &s)
+{
+    return s.m.fertig && s.exitafter && s.txanz == 0 && s.paketanz == 0 && s.rxanz == 0 &&
+           jetzt() - s.tletzt >= ENDERUHE * 1000000LL;
+}
+
 static void lauf(zelsim &s)
 {
-    while (!ende && !(s.m.fertig && s.exitafter && s.txanz == 0)) {
+    while (!ende && !fertig(s)) {
         pollfd p = {s.master, (short)(s.rxanz < RXMAX ? POLLIN : 0), 0};
         int r = poll(&p, 1, wartezeit(s));
         if (r > 0 && (p.revents & POLLIN)) {
@@ -121,6 +132,7 @@ static void lauf(zelsim &s)
     s.txnext = 0;
     while (s.txanz > 0)
         antwortaus(s);
+    paketaus(s, 1);
 }
 
 static zelsim sim;

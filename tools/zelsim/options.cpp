@@ -19,9 +19,15 @@ static const char hilfe[] =
     "  -i, --load FILE       EEPROM content at start (default all 0xFF)\n"
     "  -o, --dump FILE       write the EEPROM to FILE at exit\n"
     "  -l, --link PATH       make PATH a symbolic link to the line\n"
-    "  -x, --exit-after-upload  end after the trailer of an upload\n"
+    "  -x, --exit-after-upload  end when the line has been quiet for 2 s after the\n"
+    "                        trailer of an upload (a verify or read-back is answered first)\n"
     "  -p, --pace            take bytes in and send replies at the wire speed (10 bits a byte)\n"
     "  -r, --pace-replies    send replies at the wire speed, take bytes in at once\n"
+    "  -t, --latency MS      replies reach the host in packets of up to 62 bytes, each when\n"
+    "                        full or MS (1..255) after its first byte, as through a USB\n"
+    "                        serial adapter with that latency timer\n"
+    "  -H, --hold N          hold CTS while N (2..4096) bytes wait unread, release it at N/2;\n"
+    "                        takes bytes in at the wire speed (default with -p: 10 ms of bytes)\n"
     "  -v, --verbose         log the commands on stderr\n"
     "  -h, --help            show this help and end\n"
     "      --version         show the version and end\n"
@@ -69,13 +75,15 @@ int simoptionen(zelsim &s, int argc, char **argv)
         {"exit-after-upload", no_argument, nullptr, 'x'},
         {"pace", no_argument, nullptr, 'p'},
         {"pace-replies", no_argument, nullptr, 'r'},
+        {"latency", required_argument, nullptr, 't'},
+        {"hold", required_argument, nullptr, 'H'},
         {"verbose", no_argument, nullptr, 'v'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
     };
     int o;
-    while ((o = getopt_long(argc, argv, "m:s:b:we:k:i:o:l:xprvh", lang, nullptr)) != -1) {
+    while ((o = getopt_long(argc, argv, "m:s:b:we:k:i:o:l:xprt:H:vh", lang, nullptr)) != -1) {
         long n;
         switch (o) {
         case 'm':
@@ -122,6 +130,20 @@ int simoptionen(zelsim &s, int argc, char **argv)
             s.replypace = 1;
             break;
         case 'r':
+            s.replypace = 1;
+            break;
+        case 't':
+            n = zahl(optarg);
+            if (n < 1 || n > 255)
+                return falsch("latency", optarg);
+            s.latenz = (int)n;
+            break;
+        case 'H':
+            n = zahl(optarg);
+            if (n < 2 || n > 4096)
+                return falsch("hold", optarg);
+            s.halten = (int)n;
+            s.pace = 1;
             s.replypace = 1;
             break;
         case 'v':

@@ -18,6 +18,7 @@ enum {
     MODTEXT = 64,              // display text collected for the log
     RXMAX = 32768,             // bytes taken off the line, not yet at the module
     TXMAX = MODEEP + 16,       // reply bytes not yet on the line (pacing); the longest read fits
+    PAKET = 62,                // data bytes of one USB packet of a serial adapter
 };
 
 // The module model: what a module does with the bytes it hears. zelsim
@@ -75,6 +76,8 @@ struct zelsim {
     int exitafter;             // end after the upload trailer
     int pace;                  // take bytes in and send replies at the wire speed
     int replypace;             // send replies at the wire speed (set by pace too)
+    int latenz;                // ms an adapter holds a packet that is not full; 0 for no adapter
+    int halten;                // unread bytes at which the module holds CTS; 0: about 10 ms of them
 
     // the line
     int master;
@@ -98,6 +101,11 @@ struct zelsim {
     int txkopf, txanz;
     long long txnext;          // wire time of the next reply byte, ns
 
+    // the adapter's packet: reply bytes off the wire, not yet passed to the host
+    unsigned char paket[PAKET];
+    int paketanz;              // bytes in paket, 0..PAKET
+    long long paketfrist;      // when the packet leaves although not full, ns
+
     zelmodul m;                // the module itself
 };
 
@@ -112,7 +120,8 @@ int leitungsrate(zelsim &s, int hostempfang);
 int empfang(zelsim &s);
 void antwort(zelsim &s, const unsigned char *p, long n);
 void antwortaus(zelsim &s);    // the reply bytes whose wire time has come
-int sendezeit(const zelsim &s); // ms until the next reply byte is due, -1 for none
+int sendezeit(const zelsim &s); // ms until the next reply byte or packet is due, -1 for none
+void paketaus(zelsim &s, int alle); // the adapter's packet when its time has come, or at once
 void anhalten(zelsim &s, int halt);
 void freigeben(zelsim &s);
 

@@ -17,17 +17,38 @@ extern const zelmodel zel[ZELMODELS];
 extern const int zelbaud[ZELBAUDS];
 
 int zelstr2var(zelctx &c, const char *text);
+// The model whose name (its first 8 characters, in any case) begins text;
+// the last such row, -1 when none.
+int zelsuche(const char *text);
 int baudindex(long rate);                  // index in zelbaud, or -1
+
+// Opens port c.com at 9600 bit/s and finds the module on it: the connect
+// line, the scan and the size line, or why not. 1 with the port open; 0
+// with it closed again (or never opened) after saying why.
+int zelverbinden(zelctx &c);
+void zeltrennen(zelctx &c);                // closes the port
+void leitungleeren(void);                  // drops every byte waiting on the line
 
 int checkzel(zelctx &c);
 int checkEEPROM(zelctx &c);
 int writeprotect(zelctx &c);
 int eeplesen(zelctx &c, int adr);          // one EEPROM byte, -1 without reply
 void eepschreiben(zelctx &c, int adr, int wert);
-// Reads n bytes (1..64, never crossing a 64-byte address boundary) at adr with one EEPROM read
-// command into out. 1 when all n arrived, 0 when the module did not answer in time.
-int eepblock(zelctx &c, int adr, int n, unsigned char *out);
-int eepblockn(zelctx &c, int adr, int n, unsigned char *out); // bytes that arrived, 0..n
+
+// Reads n bytes of EEPROM from adr into out, several read commands in
+// flight, and with soll compares them on the way. Returns how many bytes
+// from adr on came (and equal soll); *grund says why it stopped short:
+// LESESTUMM no reply, LESEANDERS a byte differs (out holds it).
+enum { LESEOK, LESESTUMM, LESEANDERS };
+enum { ADAPTERHS = 4 };                    // ticks a USB serial adapter may hold replies back
+long eeplies(zelctx &c, long adr, long n, unsigned char *out, const unsigned char *soll,
+             int *grund);
+
+// The progress line (fortschritt.cpp): drawn on f only when f is a terminal.
+void fsterminal(zelctx &c, FILE *f);
+void fsstart(zelctx &c, const char *was, long gesamt);
+void fsstand(zelctx &c, long n);           // n bytes of the whole have gone
+void fsende(zelctx &c, long n);
 
 // The line as the handshake sees it: the rate, bytes the module has not
 // read yet, and reply waits that allow for both.

@@ -4,10 +4,38 @@
 #include "wire.h"
 #include "../serial/seriowin.h"
 
-static void leeren(void)
+void leitungleeren(void)
 {
     while (COMread(0) != -1)
         ;
+}
+
+int zelverbinden(zelctx &c)
+{
+    if (!COMopen(c.com, 9600)) {
+        fprintf(c.con, "\nError: cannot open COM%d: !", c.com);
+        if (*COMgrund())
+            fprintf(c.con, "\n%s", COMgrund());
+        return 0;
+    }
+    c.aktbaud = 9600;
+    c.offen = 0;
+    fprintf(c.con, "\nconnecting %s on COM%d: ", zel[c.zelnr].name, c.com);
+    fflush(c.con);
+    c.orgbaud = checkzel(c);
+    if (c.orgbaud >= 0)
+        return 1;
+    fprintf(c.con, " not found !");
+    zeltrennen(c);
+    return 0;
+}
+
+void zeltrennen(zelctx &c)
+{
+    COMclose();
+    c.aktbaud = 0;
+    c.offen = 0;
+    fflush(c.con);
 }
 
 // Sends the first n bytes of str; they count as unread by the module until
@@ -65,27 +93,6 @@ int eeplesen(zelctx &c, int adr)
     return antwortbyte(c, 5);
 }
 
-// The bytes of one read command that arrived, 0..n.
-int eepblockn(zelctx &c, int adr, int n, unsigned char *out)
-{
-    if (n < 1 || n > 64 || adr < 0 || adr % 64 + n > 64 || adr + n > EEPSIZE)
-        return 0;
-    if (!strsenden(c, eepstr(c, adr, n, LESEOP)))
-        return 0;
-    for (int i = 0; i < n; i++) {
-        int b = antwortbyte(c, i ? 2 : 5);
-        if (b < 0)
-            return i;
-        out[i] = (unsigned char)b;
-    }
-    return n;
-}
-
-int eepblock(zelctx &c, int adr, int n, unsigned char *out)
-{
-    return eepblockn(c, adr, n, out) == n;
-}
-
 void eepschreiben(zelctx &c, int adr, int wert)
 {
     int n = eepstr(c, adr, 1, SCHREIBOP);
@@ -121,7 +128,7 @@ int checkzel(zelctx &c)
 {
     int r[3] = {-1, -1, -1};
     int i;
-    leeren();
+    leitungleeren();
     for (i = ZELBAUDS - 1; i >= 0; i--) {
         baudrate(c, zelbaud[i]);
         int ok = identify(c, r);
@@ -152,7 +159,7 @@ int checkEEPROM(zelctx &c)
 {
     int b = -1;
     int s;
-    leeren();
+    leitungleeren();
     for (s = 0x00; s < 0x100; s += 0x40) {
         b = eeplesen(c, s * 256);
         if (b < 0)
@@ -166,7 +173,7 @@ int checkEEPROM(zelctx &c)
 // is not restored.
 int writeprotect(zelctx &c)
 {
-    leeren();
+    leitungleeren();
     int b = eeplesen(c, 0);
     if (b < 0)
         return 1;

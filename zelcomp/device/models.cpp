@@ -15,6 +15,15 @@ const int zelbaud[ZELBAUDS] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 1152
 
 // Names count in their first 8 characters only, which is all the upload
 // file header has room for.
+int zelsuche(const char *text)
+{
+    int nr = -1;
+    for (int i = 0; i < ZELMODELS; i++)
+        if (strncasecmp(zel[i].name, text, 8) == 0)
+            nr = i;
+    return nr;
+}
+
 int zelstr2var(zelctx &c, const char *text)
 {
     int r = 0;

@@ -9,10 +9,9 @@
 
 #include <cstring>
 
-enum { LESEBLOCK = 64 };
-
 // Reads the whole file into eepdatei and checks it; 0 when it is missing,
-// too large or no complete upload file. The model it names is selected.
+// too large or no complete upload file. The model it names is selected; a
+// file that names no model is damaged, and no module is right for it.
 static int dateiladen(zelctx &c)
 {
     FILE *fp = fopen(c.outfile, "rb");
@@ -23,12 +22,11 @@ static int dateiladen(zelctx &c)
     c.eepdateilen = (long)fread(c.eepdatei, 1, sizeof c.eepdatei, fp);
     int mehr = fgetc(fp) != EOF;
     fclose(fp);
-    if (mehr || !eeppruefen(c.eepdatei, c.eepdateilen, c.eepin)) {
+    if (mehr || !eeppruefen(c.eepdatei, c.eepdateilen, c.eepin) || c.eepin.zelnr < 0) {
         fprintf(c.con, "\n %s is not a valid EEPROM-File for a ZEL !", c.outfile);
         return 0;
     }
-    if (c.eepin.zelnr >= 0)
-        c.zelnr = c.eepin.zelnr;
+    c.zelnr = c.eepin.zelnr;
     return 1;
 }
 
@@ -61,16 +59,22 @@ static int fehlerantwort(zelctx &c, long pos)
 static int strom(zelctx &c)
 {
     fflush(c.con);
-    for (long pos = 0; pos < c.eepdateilen;) {
+    fsstart(c, "upload", c.eepdateilen);
+    long pos = 0;
+    int ok = 1;
+    while (ok && pos < c.eepdateilen) {
         if (!COMwrite(c.eepdatei[pos])) {
+            fsende(c, pos);
             fprintf(c.con, "\nError: Timeout (CTS) !");
             return 0;
         }
         pos++;
         if (COMread(0) == EEPFEHLER)
-            return fehlerantwort(c, pos);
+            ok = 0;
+        fsstand(c, pos);
     }
-    return 1;
+    fsende(c, pos);
+    return ok ? 1 : fehlerantwort(c, pos);
 }
 
 // Bytes of the file's last block, its command and the trailer included.
@@ -111,45 +115,35 @@ static int streamende(zelctx &c)
     return 1;
 }
 
-// Reads the range the blocks wrote back, LESEBLOCK bytes or up to the next
-// 64-byte boundary at a time, and compares it with the file.
+// Reads the range the blocks wrote back and compares it with the file.
 static int pruefen(zelctx &c)
 {
     const eepinhalt &e = c.eepin;
-    unsigned char b[LESEBLOCK];
-    for (long adr = ERSTEADR; adr < e.groesse;) {
-        int n = LESEBLOCK - (int)(adr % LESEBLOCK);
-        if (n > e.groesse - adr)
-            n = (int)(e.groesse - adr);
-        int da = eepblockn(c, (int)adr, n, b);
-        for (int i = 0; i < da; i++)
-            if (b[i] != e.speicher[adr + i]) {
-                fprintf(c.con, "\nError: verify failed at address %ld (wrote 0x%02X, read 0x%02X) !",
-                        adr + i, e.speicher[adr + i], b[i]);
-                return 0;
-            }
-        if (da < n) {
-            fprintf(c.con, "\nError: verify failed at address %ld (no reply) !", adr + da);
-            return 0;
-        }
-        adr += n;
+    unsigned char b[EEPSIZE];
+    long n = e.groesse - ERSTEADR;
+    int grund = LESEOK;
+    fsstart(c, "verify", n);
+    long da = n > 0 ? eeplies(c, ERSTEADR, n, b, e.speicher + ERSTEADR, &grund) : 0;
+    fsende(c, da);
+    long adr = ERSTEADR + da;
+    if (grund == LESEANDERS) {
+        fprintf(c.con, "\nError: verify failed at address %ld (wrote 0x%02X, read 0x%02X) !", adr,
+                e.speicher[adr], b[da]);
+        return 0;
+    }
+    if (grund == LESESTUMM) {
+        fprintf(c.con, "\nError: verify failed at address %ld (no reply) !", adr);
+        return 0;
     }
     fprintf(c.con, "\nVerified: %ld bytes", e.datenbytes);
     return 1;
 }
 
-// Everything after the port is open; the caller closes it. 1 when all
+// Everything after the module was found; the caller closes the port. 1 when all
 // that was asked for succeeded.
 static int verbunden(zelctx &c)
 {
     long groesse = c.eepin.groesse;
-    fprintf(c.con, "\nconnecting %s on COM%d: ", zel[c.zelnr].name, c.com);
-    fflush(c.con);
-    c.orgbaud = checkzel(c);
-    if (c.orgbaud < 0) {
-        fprintf(c.con, " not found !");
-        return 0;
-    }
     if (groesse > c.eepadrmax + 1L) {
         fprintf(c.con, "\nnot enough EEPROM Memory !  (%ld bytes are needed)", groesse);
         return 0;
@@ -176,17 +170,9 @@ int uploadeep(zelctx &c)
 {
     if (!dateiladen(c))
         return 0;
-    if (!COMopen(c.com, 9600)) {
-        fprintf(c.con, "\nError: cannot open COM%d: !", c.com);
-        if (*COMgrund())
-            fprintf(c.con, "\n%s", COMgrund());
+    if (!zelverbinden(c))
         return 0;
-    }
-    c.aktbaud = 9600;
-    c.offen = 0;
     int ok = verbunden(c);
-    COMclose();
-    c.aktbaud = 0;
-    fflush(c.con);
+    zeltrennen(c);
     return ok;
 }

@@ -23,12 +23,32 @@ static void definition(zelctx &c, char *gleich)
 {
     c.zptr = gleich + 1;
     int wert = ausdruck(c);
-    newkonst(c, c.str, wert);
+    // A name the full table has no room for would be missing at its uses.
+    if (!newkonst(c, c.str, wert))
+        fehler(c, "Too many constants (max. %d) !", MAXKONST);
 }
 
+// "<>" names no file either.
 static void ziel(zelctx &c)
 {
-    getfilename(c, c.outfile);
+    if (getfilename(c, c.outfile) && !c.outfile[0])
+        fehler(c, "Cannot found a Filename !");
+}
+
+// -W: a line that begins like a model name but names none selects
+// nothing, and one that runs on behind a name is read as that name. A
+// name is compared on 8 characters, so those alone are a name too.
+static void modell(zelctx &c, const char *start)
+{
+    int n = 0;
+    while (isnamech(start[n]) || start[n] == '-')
+        n++;
+    int nr = zelsuche(start);
+    if (nr < 0)
+        warnung(c, "unknown model \"%.*s\", %s stays selected", n, start, zel[c.zelnr].name);
+    else if (n != 8 && (n != (int)strlen(zel[nr].name) || strncasecmp(start, zel[nr].name, n) != 0))
+        warnung(c, "model \"%.*s\" read as %s", n, start, zel[nr].name);
+    zelstr2var(c, start);
 }
 
 static void include(zelctx &c)
@@ -150,7 +170,7 @@ static void ausfuehren(zelctx &c, const direktivdef &d, char *start)
         openmakro(c);
         break;
     case MODELLDIR:
-        zelstr2var(c, start);
+        modell(c, start);
         break;
     case BAUDDIR:
         baud(c);

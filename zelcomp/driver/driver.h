@@ -16,6 +16,22 @@ void zeilenrest(zelctx &c, int nr);
 int isteingabe(const zelctx &c, const char *name);
 int getfilename(zelctx &c, char *buf);
 void showerror(zelctx &c, const char *msg);
+// Writes n bytes of text to f on one line: a line end in it becomes a blank.
+void einzeilig(FILE *f, const char *text, int n);
+
+// The error log ERROR.OUT in the current directory. logoeffnen starts it,
+// fperr then open unless it cannot be made (errors go to the console
+// only); logschliessen ends it and puts it in place unless the run read a
+// file of its name.
+extern const char ERRORLOG[];
+void logoeffnen(zelctx &c);
+enum {
+    LOGKEINS,                  // there was no log to end
+    LOGDA,                     // ERROR.OUT holds this run's log
+    LOGEINGABE,                // not written: ERROR.OUT is a file this run reads
+    LOGFEHLT,                  // not written: the log could not be completed
+};
+int logschliessen(zelctx &c);
 // Opens a file to read, *size receiving its size, or GROESSEOFFEN for a
 // pipe, whose size shows only when it ends; a directory or a device is no
 // such file. nullptr on failure. The file counts as an input of the run.

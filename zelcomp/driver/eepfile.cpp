@@ -18,11 +18,7 @@ static int kopfmodell(const unsigned char *kopf)
     char name[9];
     memcpy(name, kopf + 9, 8);
     name[8] = 0;
-    int nr = -1;
-    for (int i = 0; i < ZELMODELS; i++)
-        if (strncasecmp(zel[i].name, name, 8) == 0)
-            nr = i;
-    return nr;
+    return zelsuche(name);
 }
 
 // The header as the upload reads it; 0 when it is none.

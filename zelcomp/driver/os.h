@@ -21,6 +21,8 @@ enum osart {                       // kind of a file
 // Kind and identity of the file a name leads to; OSKEINE (0) when there
 // is none, id then unchanged.
 osart osidname(const char *name, osident &id);
+// 1 when two names lead to the same file, whether there is one yet or not.
+int osgleicheziele(const char *a, const char *b);
 // Identity of an open stream; 1 read, 0 not.
 int osidstrom(FILE *f, osident &id);
 // Kind of an open stream; *size receives the size in bytes of a regular
@@ -32,11 +34,18 @@ osart osartvon(FILE *f, long *size);
 // it for removal on an interrupt. The stream is open for binary writing;
 // nullptr when no file could be made.
 FILE *ostemp(const char *ziel, char *tmp, int tmplen);
-// Renames each tmp[i] over ziel[i] in one step, in order, stopping at the
-// first that fails, and drops the renamed ones from the register. An
-// interrupt is held back until all are done, so that it never leaves some
-// outputs new and others old. Returns the number renamed (n when all).
+// Renames each tmp[i] over ziel[i] in one step, in order (n at most
+// OSMERKMAX), and drops the renamed ones from the register. Either all are
+// replaced, or, when one fails, the ones before it are put back as they
+// were, so the targets never mix old and new. An interrupt is held back
+// until all are done. The targets' directories are locked while they are
+// replaced, so that runs replacing the same files at once do it one after
+// the other. Returns n when all are in place, else the index of the one
+// that failed (its temporary file and those after it are still there).
 int osersetze(const char *const tmp[], const char *const ziel[], int n);
+// Makes a stream from ostemp write line ends as the system's text files
+// have them: CR LF on Win32, LF on POSIX.
+void ostext(FILE *f);
 // Removes tmp and drops it from the register.
 void osverwirf(const char *tmp);
 

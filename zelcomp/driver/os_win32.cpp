@@ -63,6 +63,31 @@ osart osidname(const char *name, osident &id)
     return a;
 }
 
+// The last part of a name, after its directory.
+static const char *basisname(const char *name)
+{
+    const char *b = name;
+    for (const char *p = name; *p; p++)
+        if (*p == '/' || *p == '\\' || *p == ':')
+            b = p + 1;
+    return b;
+}
+
+static int verzeichnis(const char *ziel, char *dir, int len);
+
+int osgleicheziele(const char *a, const char *b)
+{
+    osident ia, ib;
+    osart xa = osidname(a, ia), xb = osidname(b, ib);
+    if (xa != OSKEINE || xb != OSKEINE)
+        return xa != OSKEINE && xb != OSKEINE && ia.geraet == ib.geraet && ia.knoten == ib.knoten;
+    // Neither is there yet: the same name, in any case, in the same directory.
+    char da[NAMELEN + 16], db[NAMELEN + 16];
+    return _stricmp(basisname(a), basisname(b)) == 0 && verzeichnis(a, da, sizeof da) &&
+           verzeichnis(b, db, sizeof db) && osidname(da, ia) == OSVERZ && osidname(db, ib) == OSVERZ &&
+           ia.geraet == ib.geraet && ia.knoten == ib.knoten;
+}
+
 int osidstrom(FILE *f, osident &id)
 {
     HANDLE h = handlevon(f);
@@ -185,15 +210,168 @@ FILE *ostemp(const char *ziel, char *tmp, int tmplen)
     return f;
 }
 
+// A file that another program has open, even only to read its attributes
+// as a run that starts does, cannot be replaced or removed for that
+// moment: such a failure is tried again for up to two seconds.
+static int besetzt()
+{
+    DWORD e = GetLastError();
+    return e == ERROR_ACCESS_DENIED || e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION;
+}
+
+static int umbenennen(const char *von, const char *nach)
+{
+    for (int versuch = 0;; versuch++) {
+        if (MoveFileExA(von, nach, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 1;
+        if (versuch == 100 || !besetzt())
+            return 0;
+        Sleep(20);
+    }
+}
+
+static void loeschen(const char *name)
+{
+    for (int versuch = 0; !DeleteFileA(name) && versuch < 100 && besetzt(); versuch++)
+        Sleep(20);
+}
+
+// The directory a target lies in, "." for a bare name; 0 when it does not fit.
+static int verzeichnis(const char *ziel, char *dir, int len)
+{
+    int dirlen = 0;
+    for (int i = 0; ziel[i]; i++)
+        if (ziel[i] == '/' || ziel[i] == '\\' || ziel[i] == ':')
+            dirlen = i + 1;
+    return snprintf(dir, len, "%.*s.", dirlen, ziel) < len;
+}
+
+// Holds the targets' directories against the other runs that replace files
+// in them: a named mutex for each directory, named after the directory's
+// identity, so that every name of it meets the same one. It leaves no file
+// behind, and the system lets go of it when a run ends in any way.
+// Directories are taken in the order of their identity, so that two runs
+// never wait for each other in a circle.
+struct verzsperren {
+    HANDLE h[OSMERKMAX];           // the mutexes held, entries 0..n-1
+    int n;
+};
+
+static int vor(const osident &a, const osident &b)
+{
+    return a.geraet != b.geraet ? a.geraet < b.geraet : a.knoten < b.knoten;
+}
+
+static void haltealle(const char *const ziel[], int n, verzsperren &sp)
+{
+    osident id[OSMERKMAX];
+    int m = 0;
+    for (int i = 0; i < n && m < OSMERKMAX; i++) {
+        char dir[NAMELEN + 16];
+        if (!verzeichnis(ziel[i], dir, sizeof dir) || osidname(dir, id[m]) != OSVERZ)
+            continue;
+        int neu = 1;
+        for (int j = 0; j < m; j++)
+            neu &= id[j].geraet != id[m].geraet || id[j].knoten != id[m].knoten;
+        m += neu;
+    }
+    for (int i = 1; i < m; i++)
+        for (int j = i; j > 0 && vor(id[j], id[j - 1]); j--) {
+            osident t = id[j];
+            id[j] = id[j - 1];
+            id[j - 1] = t;
+        }
+    sp.n = 0;
+    for (int i = 0; i < m; i++) {
+        char name[64];
+        snprintf(name, sizeof name, "Local\\zelcomp-%llX-%llX", id[i].geraet, id[i].knoten);
+        HANDLE h = CreateMutexA(nullptr, FALSE, name);
+        if (!h)
+            continue;
+        DWORD w = WaitForSingleObject(h, INFINITE);
+        if (w == WAIT_OBJECT_0 || w == WAIT_ABANDONED)
+            sp.h[sp.n++] = h;
+        else
+            CloseHandle(h);
+    }
+}
+
+static void lassealle(verzsperren &sp)
+{
+    for (int i = sp.n - 1; i >= 0; i--) {
+        ReleaseMutex(sp.h[i]);
+        CloseHandle(sp.h[i]);
+    }
+}
+
+// A copy of a target beside it, so that it can be put back when a later
+// target of the same step cannot be replaced; empty when there is nothing
+// to keep. 0 when a file that is there could not be copied.
+static int sichere(const char *ziel, char *kopie, int len)
+{
+    kopie[0] = 0;
+    if (GetFileAttributesA(ziel) == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    HANDLE h = neudatei(ziel, kopie, len);
+    if (h == INVALID_HANDLE_VALUE) {
+        kopie[0] = 0;
+        return 0;
+    }
+    CloseHandle(h);
+    if (CopyFileA(ziel, kopie, FALSE))
+        return 1;
+    loeschen(kopie);
+    kopie[0] = 0;
+    return 0;
+}
+
+// Puts a target back as it was before this step: its copy, or no file.
+static void zurueck(const char *ziel, const char *kopie)
+{
+    if (kopie[0])
+        umbenennen(kopie, ziel);
+    else
+        loeschen(ziel);
+}
+
 // Write-through: the new content is on the disk when the name changes.
+// The wait for the other runs comes before the register's lock, so that
+// Ctrl-C still ends a run that waits.
 int osersetze(const char *const tmp[], const char *const ziel[], int n)
 {
+    if (n > OSMERKMAX)
+        return 0;
+    verzsperren sp;
+    haltealle(ziel, n, sp);
     sperren(1);
+    char kopie[OSMERKMAX][NAMELEN + 16];
     int i = 0;
-    while (i < n && MoveFileExA(tmp[i], ziel[i], MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        osvergiss(tmp[i++]);
+    for (; i < n; i++) {
+        kopie[i][0] = 0;
+        // The last target needs no copy: nothing after it can fail.
+        if (i < n - 1 && !sichere(ziel[i], kopie[i], sizeof kopie[i]))
+            break;
+        if (!umbenennen(tmp[i], ziel[i])) {
+            if (kopie[i][0])
+                loeschen(kopie[i]);
+            break;
+        }
+    }
+    for (int j = i - 1; j >= 0; j--) {
+        if (i < n)
+            zurueck(ziel[j], kopie[j]);
+        else if (kopie[j][0])
+            loeschen(kopie[j]);
+        osvergiss(tmp[j]);
+    }
     sperren(0);
+    lassealle(sp);
     return i;
+}
+
+void ostext(FILE *f)
+{
+    _setmode(_fileno(f), _O_TEXT);
 }
 
 void osverwirf(const char *tmp)

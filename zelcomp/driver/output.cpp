@@ -34,10 +34,20 @@ static int oeffne(zelctx &c, ausgabe &a, const char *name)
         fehler(c, "Output file <%s> would overwrite an input file !", name);
         return 0;
     }
+    // The upload file may be named anything by DESTINATION; it must not be
+    // another output of the run, or one would replace the other.
+    if (name == c.outfile && c.eepobjfile && osgleicheziele(name, c.objfile)) {
+        fehler(c, "Output file <%s> would overwrite the object file !", name);
+        return 0;
+    }
+    if (osgleicheziele(name, ERRORLOG)) {
+        fehler(c, "Output file <%s> would overwrite the error log !", name);
+        return 0;
+    }
     // Only a file can be replaced; renaming over a directory would fail
     // after the other output was already in place.
     osart art = osidname(name, id);
-    if (art == OSKEINE || art == OSDATEI)
+    if (name[0] && (art == OSKEINE || art == OSDATEI))
         a.f = ostemp(name, a.tmp, (int)sizeof a.tmp);
     if (!a.f) {
         a.tmp[0] = 0;

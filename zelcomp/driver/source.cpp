@@ -135,12 +135,15 @@ int closeaktfile(zelctx &c)
 }
 
 // Reads up to the end of a line that did not fit into zeile; 1 when what
-// it skipped counts, that is holds more than blanks and tabs.
-static int rest(FILE *f)
+// it skipped counts, that is holds more than blanks and tabs. *nul becomes
+// 1 when it held a NUL byte.
+static int rest(FILE *f, int *nul)
 {
     int zaehlt = 0, ch;
-    while ((ch = getc(f)) != EOF && ch != '\n' && ch != '\r')
+    while ((ch = getc(f)) != EOF && ch != '\n' && ch != '\r') {
         zaehlt |= ch != ' ' && ch != '\t';
+        *nul |= ch == 0;
+    }
     if (ch == '\r' && (ch = getc(f)) != '\n' && ch != EOF)
         ungetc(ch, f);
     return zaehlt;
@@ -161,23 +164,55 @@ static int kommentar(const char *z)
     return 0;
 }
 
+// Text in another encoding than the 8-bit one of the source language,
+// known by its byte-order mark; the longer marks first.
+struct fremdkodierung {
+    const char *mark;          // the first bytes of such a file
+    int len;                   // bytes of mark
+    const char *name;          // as editors call it
+};
+
+static const fremdkodierung fremde[] = {
+    {"\xFF\xFE\0\0", 4, "UTF-32 LE"},
+    {"\0\0\xFE\xFF", 4, "UTF-32 BE"},
+    {"\xFF\xFE", 2, "UTF-16 LE"},
+    {"\xFE\xFF", 2, "UTF-16 BE"},
+};
+
+static const char *kodierung(const char *z, int n)
+{
+    for (const fremdkodierung &k : fremde)
+        if (n >= k.len && memcmp(z, k.mark, k.len) == 0)
+            return k.name;
+    return nullptr;
+}
+
+// What reading one line found besides its text.
+struct zeileninfo {
+    int nul;                   // 1 when the line held a NUL byte
+    const char *fremd;         // the first line of a file in another encoding: its name; else nullptr
+};
+
 // Reads one line into zeile with its line end, as it stands in the file:
 // LF, CR LF or a lone CR ends it. Returns 0 at the end of the file, zeile
 // then unchanged, and -1 when the line is longer than zeile holds and the
 // rest counts.
-static int zeilelesen(zelctx &c, FILE *f, int dateianfang)
+static int zeilelesen(zelctx &c, FILE *f, int dateianfang, zeileninfo &info)
 {
     static const char bom[] = "\xEF\xBB\xBF";
     char z[ZEILEN];
     int n = 0, ch, r = 0;
+    info.nul = 0;
+    info.fremd = nullptr;
     while ((ch = getc(f)) != EOF) {
         r = 1;
         if (n == ZEILEN - 2 && ch != '\n' && ch != '\r') {
             ungetc(ch, f);
-            r = rest(f) ? -1 : 1;
+            r = rest(f, &info.nul) ? -1 : 1;
             break;
         }
         z[n++] = (char)ch;
+        info.nul |= ch == 0;
         // The byte-order mark some editors put first is no part of the text.
         if (dateianfang && n == 3 && memcmp(z, bom, 3) == 0) {
             n = r = dateianfang = 0;
@@ -196,6 +231,8 @@ static int zeilelesen(zelctx &c, FILE *f, int dateianfang)
     if (r) {
         memcpy(c.zeile, z, n);
         c.zeile[n] = 0;
+        if (dateianfang)
+            info.fremd = kodierung(z, n);
     }
     return r;
 }
@@ -203,18 +240,34 @@ static int zeilelesen(zelctx &c, FILE *f, int dateianfang)
 int readzeile(zelctx &c)
 {
     quelle &q = c.datei[c.filenr];
-    int r = zeilelesen(c, q.fp, q.line == 0);
+    zeileninfo info;
+    int r = zeilelesen(c, q.fp, q.line == 0, info);
     if (r == 0)
         return 0;
     q.line++;
+    c.zptr = c.zeile;
+    c.zulang = 0;
+    // Each character would be read as bytes with NULs between them: one
+    // error for the file, which is read no further.
+    if (info.fremd) {
+        c.zeile[0] = 0;
+        fehler(c, "File is %s text: save it as ASCII or UTF-8 !", info.fremd);
+        return 0;
+    }
     // Control characters at the end go (CR, LF, tabs), trailing blanks and
     // the first character always stay.
     int i = (int)strlen(c.zeile) - 1;
     while (i > 0 && (unsigned char)c.zeile[i] < 32)
         c.zeile[i--] = 0;
+    // A NUL would cut the line short without a word; the line is reported
+    // with what stands before it, and not compiled.
+    if (info.nul) {
+        fehler(c, "NUL byte in line: save the file as text (ASCII or UTF-8) !");
+        c.zeile[0] = 0;
+        return 1;
+    }
     // A comment may be as long as it likes.
     c.zulang = r < 0 && !kommentar(c.zeile);
-    c.zptr = c.zeile;
     return 1;
 }
 
@@ -249,19 +302,35 @@ int getfilename(zelctx &c, char *buf)
     return 1;
 }
 
+void einzeilig(FILE *f, const char *text, int n)
+{
+    for (int i = 0; i < n; i++) {
+        char ch = text[i];
+        putc(ch == '\n' || ch == '\r' || ch == '\v' || ch == '\f' ? ' ' : ch, f);
+    }
+}
+
 // One line in the form compilers use, so that an editor can jump to it:
 // FILE:LINE: kind: text, or the program's name when no file is open. The
-// line ends that some messages carry for the console are left out.
+// line ends that some messages carry for the console, before or after
+// them, are left out, and one inside a text or a name becomes a blank, so
+// that every report is one line.
 static void diagzeile(const zelctx &c, const char *art, const char *text)
 {
+    while (*text == '\n' || *text == ' ')
+        text++;
     int n = (int)strlen(text);
     while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == ' '))
         n--;
-    if (c.filenr >= 0)
-        fprintf(c.diag, "%s:%d: ", c.datei[c.filenr].name, c.datei[c.filenr].line);
-    else
+    if (c.filenr >= 0) {
+        const char *name = c.datei[c.filenr].name;
+        einzeilig(c.diag, name, (int)strlen(name));
+        fprintf(c.diag, ":%d: ", c.datei[c.filenr].line);
+    } else
         fprintf(c.diag, "zelcomp: ");
-    fprintf(c.diag, "%s: %.*s\n", art, n, text);
+    fprintf(c.diag, "%s: ", art);
+    einzeilig(c.diag, text, n);
+    putc('\n', c.diag);
 }
 
 void showerror(zelctx &c, const char *msg)
@@ -278,6 +347,42 @@ void showerror(zelctx &c, const char *msg)
     if (c.batch)
         diagzeile(c, "error", msg);
     c.errors++;
+}
+
+const char ERRORLOG[] = "ERROR.OUT";
+
+// The log is written to a temporary file beside it and put in place at the
+// end, so that a file of its name that the run reads is never truncated,
+// and an interrupted run leaves the last complete log.
+void logoeffnen(zelctx &c)
+{
+    c.fperr = ostemp(ERRORLOG, c.errtmp, (int)sizeof c.errtmp);
+    if (c.fperr)
+        ostext(c.fperr);
+    else
+        c.errtmp[0] = 0;
+}
+
+int logschliessen(zelctx &c)
+{
+    if (!c.fperr)
+        return LOGKEINS;
+    int ok = fflush(c.fperr) == 0 && !ferror(c.fperr);
+    ok = fclose(c.fperr) == 0 && ok;
+    c.fperr = nullptr;
+    // Only a file is replaced, as with every output.
+    osident id;
+    osart art = osidname(ERRORLOG, id);
+    int r = !ok || (art != OSKEINE && art != OSDATEI) ? LOGFEHLT
+            : isteingabe(c, ERRORLOG)                  ? LOGEINGABE
+                                                       : LOGDA;
+    const char *const tmp[1] = {c.errtmp}, *const ziel[1] = {ERRORLOG};
+    if (r != LOGDA || osersetze(tmp, ziel, 1) != 1) {
+        osverwirf(c.errtmp);
+        r = r == LOGDA ? LOGFEHLT : r;
+    }
+    c.errtmp[0] = 0;
+    return r;
 }
 
 void fehler(zelctx &c, const char *fmt, ...)

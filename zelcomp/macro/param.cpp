@@ -119,12 +119,17 @@ int loadsendfile(zelctx &c, const char *name)
         fehler(c, "Cannot Open File <%s> !", name);
         return 0;
     }
-    while (c.filelen > 0 && sendchunk(c, f) > 0) {
+    long gesamt = 0;
+    int n;
+    while (c.filelen > 0 && (n = sendchunk(c, f)) > 0) {
+        gesamt += n;
         if (!bef2eep(c)) {
             fclose(f);
             return 0;
         }
     }
     fclose(f);
+    if (gesamt == 0)
+        warnung(c, "data file <%s> is empty, nothing stored", name);
     return 1;
 }
