@@ -36,6 +36,8 @@ run() {
     unshare -m /bin/bash -c '
         set -e
         r=$1
+        # The root a mount of its own, so that unshare -m works inside too.
+        mount --bind "$r" "$r"
         mount -t proc proc "$r/proc"
         mount -t sysfs sys "$r/sys"
         mount --rbind /dev "$r/dev"
