@@ -144,15 +144,77 @@ static int obergrenze(const zelctx &c, const befdef &d)
     return d.bis == PLUSDM ? zel[c.zelnr].datamax + d.max : d.max;
 }
 
-static int ungueltig(zelctx &c)
+// The names of the models in the bit set zel, ", " between them.
+static void modellnamen(unsigned zelbits, char *buf, size_t n)
 {
-    fehler(c, "not a valid command !");
+    size_t len = 0;
+    buf[0] = 0;
+    for (int i = 0; i < ZELMODELS; i++)
+        if (zelbits & (1u << i))
+            len += snprintf(buf + len, len < n ? n - len : 0, "%s%s", len ? ", " : "", zel[i].name);
+}
+
+// How many parameters a command takes on the selected model, in words.
+static void nimmt(const zelctx &c, const befdef &d, char *buf, size_t n)
+{
+    int max = obergrenze(c, d);
+    if (d.art == DATEN)
+        snprintf(buf, n, "1 to %d values or a file in <>", max);
+    else if (d.art == BILD)
+        snprintf(buf, n, "2 values and a file in <>, or 4 values and the picture's bytes");
+    else if (d.min == max)
+        snprintf(buf, n, d.min ? "%d" : "none", d.min);
+    else if (max >= OFFEN)
+        snprintf(buf, n, "%d or more", d.min);
+    else
+        snprintf(buf, n, "%d to %d", d.min, max);
+}
+
+// The commands nearest to letters that name none: those of the same first
+// letter before those of the same second one, only what the model takes.
+static void naechste(const zelctx &c, int b1, int b2, char *buf, size_t n)
+{
+    size_t len = 0;
+    buf[0] = 0;
+    for (int abstand = 1; abstand <= 2 && !len; abstand++)
+        for (const befdef &d : befehle) {
+            int a = 2 * (d.name[0] != b1) + (d.name[1] != b2);
+            if (a == abstand && (d.zel & (1u << c.zelnr)) && len + 4 < n)
+                len += snprintf(buf + len, n - len, "%s%s", len ? ", " : "", d.name);
+        }
+}
+
+static int ungueltig(zelctx &c, int b1, int b2)
+{
+    char near[3 * ERRLEN];
+    naechste(c, b1, b2, near, sizeof near);
+    if (!b1)
+        fehlerlang(c, "not a valid command !", "not a valid command: letters expected after #");
+    else if (!near[0])
+        fehlerlang(c, "not a valid command !", "not a valid command (no command on %s begins with %c)",
+                   zel[c.zelnr].name, b1);
+    else
+        fehlerlang(c, "not a valid command !", "not a valid command (nearest: %s)", near);
     return 0;
 }
 
-static int falschanz(zelctx &c)
+// A command the selected model lacks.
+static int nichtauf(zelctx &c, const befdef &d, const char *msg)
 {
-    fehler(c, "wrong number of parameters");
+    char namen[3 * ERRLEN];
+    modellnamen(d.zel, namen, sizeof namen);
+    fehlerlang(c, msg, "%s on %s (%s: %s only)", d.art == NURANZ ? "wrong number of parameters" :
+               "not a valid command", zel[c.zelnr].name, d.name, namen);
+    return 0;
+}
+
+static int falschanz(zelctx &c, const befdef &d, int n, const char *liste)
+{
+    char was[2 * ERRLEN];
+    nimmt(c, d, was, sizeof was);
+    spaltebei(c, liste);
+    fehlerlang(c, "wrong number of parameters", "wrong number of parameters (%s takes %s, got %d)",
+               d.name, was, n);
     return 0;
 }
 
@@ -187,32 +249,32 @@ static int listende(const zelctx &c)
 }
 
 // S: 1 to 255 values behind a count byte, or a file as data chunks.
-static int datenbefehl(zelctx &c, int n)
+static int datenbefehl(zelctx &c, const befdef &d, int n, const char *liste)
 {
     if (n > 255)
-        return falschanz(c);
+        return falschanz(c, d, n, liste);
     if (n > 0) {
         c.bef[2] = (unsigned char)n;
         return bef2eep(c);
     }
     if (!getfilename(c, c.str))
-        return falschanz(c);
+        return falschanz(c, d, n, liste);
     loadsendfile(c, c.str);
     return 1;
 }
 
 // IW: p1 goes into the reserved byte, the count of the rest behind it.
-static int iwbefehl(zelctx &c, const befdef &d, int n)
+static int iwbefehl(zelctx &c, const befdef &d, int n, const char *liste)
 {
     if (n < d.min || n > obergrenze(c, d))
-        return falschanz(c);
+        return falschanz(c, d, n, liste);
     c.bef[3] = c.bef[4];
     c.bef[4] = (unsigned char)(n - 1);
     return bef2eep(c);
 }
 
 // UL: two values and a picture file, or an inline picture of p3 x p4 dots.
-static int bildbefehl(zelctx &c, int n)
+static int bildbefehl(zelctx &c, const befdef &d, int n, const char *liste)
 {
     if (n == 2) {
         // The picture goes right behind the command, so the command must
@@ -226,35 +288,51 @@ static int bildbefehl(zelctx &c, int n)
         return 1;
     }
     int breite = c.bef[5], hoehe = c.bef[6];
-    if (n > 4 && n - 4 == (breite + 7) / 8 * hoehe)
+    int soll = (breite + 7) / 8 * hoehe;
+    if (n > 4 && n - 4 == soll)
         return bef2eep(c);
-    return falschanz(c);
+    if (n <= 4)
+        return falschanz(c, d, n, liste);
+    spaltebei(c, liste);
+    fehlerlang(c, "wrong number of parameters",
+               "wrong number of parameters (UL with a picture of %dx%d dots takes 4 values and %d "
+               "data bytes, got %d data bytes)", breite, hoehe, soll, n - 4);
+    return 0;
 }
 
 int zelbefehl(zelctx &c)
 {
+    nxtzeichen(c, 0);
+    const char *wort = c.zptr;
     const befdef *d = buchstaben(c);
-    if (!d)
-        return ungueltig(c);
-    if (!(d->zel & (1u << c.zelnr)))
-        return d->art == NURANZ ? falschanz(c) : ungueltig(c);
+    if (!d) {
+        spaltebei(c, wort);
+        int b2 = gross((unsigned char)*c.zptr);
+        return ungueltig(c, c.aktbeflen > 1 ? c.bef[1] : 0, isletter(b2) ? b2 : 0);
+    }
+    if (!(d->zel & (1u << c.zelnr))) {
+        spaltebei(c, wort);
+        return nichtauf(c, *d, d->art == NURANZ ? "wrong number of parameters" : "not a valid command !");
+    }
     if (d->art == DATEN || d->art == IWORT)
         befbyte(c, 0);                  // the count byte, filled in below
+    nxtzeichen(c, 0);
+    const char *liste = c.zptr;
     int n = parameter(c);
     if (!listende(c))
         return 0;
     switch (d->art) {
     case DATEN:
-        return datenbefehl(c, n);
+        return datenbefehl(c, *d, n, liste);
     case IWORT:
-        return iwbefehl(c, *d, n);
+        return iwbefehl(c, *d, n, liste);
     case BILD:
-        return bildbefehl(c, n);
+        return bildbefehl(c, *d, n, liste);
     default:
         break;
     }
     if (n < d->min || n > obergrenze(c, *d))
-        return falschanz(c);
+        return falschanz(c, *d, n, liste);
     if (d->art == TEXT)
         befbyte(c, 0);
     return bef2eep(c);
