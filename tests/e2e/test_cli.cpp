@@ -260,7 +260,7 @@ TEST(Cli, EveryFileNameUsesTheLookup)
 // The manual pages format without a warning from man and groff.
 TEST(Cli, ManualPagesFormatCleanly)
 {
-    for (const char *seite : {"zelcomp.1", "zelsim.1"}) {
+    for (const char *seite : {"zelcomp.1", "zelsim.1", "zeldump.1", "zelfont.1"}) {
         std::string pfad = std::string(ZEL_TESTDATA) + "/../../man/" + seite;
         ASSERT_TRUE(fileexists(pfad)) << pfad;
         runresult r = runprog("/", "/bin/sh",

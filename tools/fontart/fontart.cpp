@@ -2,6 +2,7 @@
 //   fontart N [FIRST [LAST]]   N = 1..5, codes 0..255 (decimal or 0x hex)
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "font/font.h"
 #include "font/tables/tables.h"
@@ -14,14 +15,28 @@ static int code(const char *s)
     return *s && !*end && v >= 0 && v <= 255 ? (int)v : -1;
 }
 
+static const char hilfe[] =
+    "usage: fontart N [FIRST [LAST]]   (N = 1..5, codes 0..255)\n"
+    "       fontart -h | --help | --version\n"
+    "Prints the glyphs of internal font N (1 = 4x6, 2 = 5x6, 3 = 6x8, 4 = 8x8,\n"
+    "5 = 8x16) from code FIRST to LAST as text art, # for a dot.\n";
+
 int main(int argc, char **argv)
 {
+    if (argc == 2 && (!strcmp(argv[1], "-h") || !strcmp(argv[1], "--help"))) {
+        fputs(hilfe, stdout);
+        return 0;
+    }
+    if (argc == 2 && !strcmp(argv[1], "--version")) {
+        printf("fontart %s\n", ZELCOMP_VERSION);
+        return 0;
+    }
     long len = 0;
     const unsigned char *f = argc >= 2 && argc <= 4 ? internfont(code(argv[1]), &len) : nullptr;
     int first = argc > 2 ? code(argv[2]) : 0;
     int last = argc > 3 ? code(argv[3]) : 255;
     if (!f || first < 0 || last < first) {
-        fprintf(stderr, "usage: fontart N [FIRST [LAST]]   (N = 1..5, codes 0..255)\n");
+        fputs(hilfe, stderr);
         return 64;
     }
     int stride = f[6];

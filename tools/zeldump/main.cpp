@@ -23,6 +23,8 @@ static const char hilfe[] =
     "  -cN          read the module on COMN (port 1 or 2)\n"
     "  -bRATE       read at this rate after connecting\n"
     "  -w FILE.EEO  save what was read from the module\n"
+    "  -h, --help   show this help and end\n"
+    "  --version    show the version and end\n"
     "Exit status: 0 done, 1 a bad file, 2 a device failure, 64 a usage error.\n";
 
 struct optionen {
@@ -59,11 +61,12 @@ static int falsch(const char *text, const char *wert)
     return 0;
 }
 
-// 1 to go on, 0 on a usage error, 2 after the help.
+// 1 to go on, 0 on a usage error, 2 after the help or the version.
 static int lese(optionen &o, int argc, char **argv)
 {
     static const option lang[] = {{"scale", required_argument, nullptr, 'S'},
                                   {"help", no_argument, nullptr, 'h'},
+                                  {"version", no_argument, nullptr, 'V'},
                                   {nullptr, 0, nullptr, 0}};
     int k;
     while ((k = getopt_long(argc, argv, "m:ls:p:e:c:b:w:h", lang, nullptr)) != -1) {
@@ -94,6 +97,9 @@ static int lese(optionen &o, int argc, char **argv)
             break;
         case 'h':
             fputs(hilfe, stdout);
+            return 2;
+        case 'V':
+            printf("zeldump %s\n", ZELCOMP_VERSION);
             return 2;
         default:
             fputs(hilfe, stderr);

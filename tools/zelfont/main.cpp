@@ -4,12 +4,27 @@
 
 #include <cstring>
 
+// -h, --help or --version anywhere: prints the answer and returns 1; the
+// first of them counts.
+static int auskunft(int argc, char **argv)
+{
+    for (int i = 1; i < argc; i++) {
+        if (!strcmp(argv[i], "--version")) {
+            printf("zelfont %s\n", ZELCOMP_VERSION);
+            return 1;
+        }
+        if (!strcmp(argv[i], "-h") || !strcmp(argv[i], "--help")) {
+            usage(stdout);
+            return 1;
+        }
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
-    if (argc == 2 && !strcmp(argv[1], "--help")) {
-        usage(stdout);
+    if (auskunft(argc, argv))
         return 0;
-    }
     zelfont z{};
     if (!optionen(z, argc, argv)) {
         usage(stderr);

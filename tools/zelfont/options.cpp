@@ -9,6 +9,7 @@ void usage(FILE *out)
 {
     fputs("usage: zelfont [--size PX] [--first C] [--last C] [--charset cp437|latin1]\n"
           "               [--width W] [--preview TEXT] IN OUT.FNT\n"
+          "       zelfont -h | --help | --version\n"
           "  IN: a TrueType, OpenType, BDF or PCF font; C: a code 0..255, decimal or 0x hex\n",
           out);
 }

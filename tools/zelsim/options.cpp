@@ -29,6 +29,8 @@ static const char hilfe[] =
     "  -H, --hold N          hold CTS while N (2..4096) bytes wait unread, release it at N/2;\n"
     "                        takes bytes in at the wire speed (default with -p: 10 ms of bytes)\n"
     "  -v, --verbose         log the commands on stderr\n"
+    "  -h, --help            show this help and end\n"
+    "      --version         show the version and end\n"
     "Prints the path of the line; give it to zelcomp as ZEL_COM1.\n";
 
 // A whole number in decimal or 0x hex, or -1.
@@ -57,7 +59,7 @@ static int falsch(const char *was, const char *wert)
     return 0;
 }
 
-// 1 to run, 2 when the help was asked for, 0 on a wrong option.
+// 1 to run, 2 when the help or the version was asked for, 0 on a wrong option.
 int simoptionen(zelsim &s, int argc, char **argv)
 {
     static const option lang[] = {
@@ -77,6 +79,7 @@ int simoptionen(zelsim &s, int argc, char **argv)
         {"hold", required_argument, nullptr, 'H'},
         {"verbose", no_argument, nullptr, 'v'},
         {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
     };
     int o;
@@ -148,6 +151,9 @@ int simoptionen(zelsim &s, int argc, char **argv)
             break;
         case 'h':
             fputs(hilfe, stdout);
+            return 2;
+        case 'V':
+            printf("zelsim %s\n", ZELCOMP_VERSION);
             return 2;
         default:
             fputs(hilfe, stderr);
