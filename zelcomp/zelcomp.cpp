@@ -40,6 +40,8 @@ static const char hilfe[] =
     "  --batch       no banner, no prompt and no wait for RETURN; each error and\n"
     "                upload failure also on stderr as FILE:LINE:COLUMN: error:\n"
     "                MESSAGE, the line and a caret under the column\n"
+    "  --commands [MODEL]  list the display commands, one a line: letters,\n"
+    "                parameters, models; with a model only what it takes\n"
     "  -h, --help    show this help and end\n"
     "  --version     show the version and end\n"
     "\n"
@@ -140,22 +142,47 @@ static void langoption(zelctx &c, const char *a)
         c.verify = 1;
 }
 
-// --help, -h or --version anywhere: prints the answer and returns 1;
-// the first of them counts.
+// --commands [MODEL]: the display command table, one command a line;
+// with a model only what that model takes, its limits resolved.
+static int befehlsliste(zelctx &c, const char *modell)
+{
+    int nr = -1;
+    if (modell && (nr = zelsuche(modell)) < 0) {
+        fprintf(c.diag, "zelcomp: unknown model ");
+        einzeilig(c.diag, modell, (int)strlen(modell));
+        fprintf(c.diag, "; the models are");
+        for (int i = 0; i < ZELMODELS; i++)
+            fprintf(c.diag, "%s %s", i ? "," : "", zel[i].name);
+        fprintf(c.diag, "\n");
+        return NUTZFEHLER;
+    }
+    char zeile[160];
+    for (int i = 0; befehlzeile(i, nr, zeile, sizeof zeile); i++)
+        if (zeile[0])
+            fprintf(c.con, "%s\n", zeile);
+    return 0;
+}
+
+// --help, -h, --version or --commands anywhere: prints the answer and
+// returns the run's status; -1 when none was asked for. The first counts.
 static int auskunft(zelctx &c, int argc, char **argv)
 {
     for (int i = 1; i < argc; i++) {
         const char *a = argv[i];
         if (strcmp(a, "--version") == 0) {
             fprintf(c.con, "zelcomp %s\n", ZELCOMP_VERSION);
-            return 1;
+            return 0;
         }
         if (strcmp(a, "--help") == 0 || (a[0] == '-' && (a[1] | 0x20) == 'h')) {
             fputs(hilfe, c.con);
-            return 1;
+            return 0;
         }
+        if (strncmp(a, "--commands=", 11) == 0)
+            return befehlsliste(c, a + 11);
+        if (strcmp(a, "--commands") == 0)
+            return befehlsliste(c, i + 1 < argc && argv[i + 1][0] != '-' ? argv[i + 1] : nullptr);
     }
-    return 0;
+    return -1;
 }
 
 // 1 when a is a number as a rate or a port is written: digits only.
@@ -381,8 +408,11 @@ static int schluss(zelctx &c, int status, int zu)
 
 int zelrun(zelctx &c, int argc, char **argv)
 {
-    if (auskunft(c, argc, argv))
-        return 0;
+    int antwort = auskunft(c, argc, argv);
+    if (antwort >= 0) {
+        fflush(c.con);
+        return antwort;
+    }
     // --batch is known before anything is printed: no banner then.
     for (int i = 1; i < argc; i++)
         if (strcmp(argv[i], "--batch") == 0)

@@ -7,6 +7,9 @@
 #include "../device/device.h"
 #include "../device/wire.h"
 
+#include <cstdio>
+#include <strings.h>
+
 // How a command deviates from "ESC, letters, one byte per value".
 enum befart {
     EINFACH,     // nothing special
@@ -351,4 +354,64 @@ int befehlinfo(int i, int zelnr, befinfo &b)
     b.text = d.art == TEXT;
     b.art = d.art == DATEN ? 'S' : d.art == IWORT ? 'I' : d.art == BILD ? 'U' : 0;
     return 1;
+}
+
+// The parameters of a command in words; zelnr -1 leaves a limit that
+// depends on the model as datamax.
+static void parametertext(const befdef &d, int zelnr, char *buf, size_t n)
+{
+    char max[24];
+    if (d.bis == PLUSDM && zelnr < 0)
+        snprintf(max, sizeof max, d.max ? "datamax+%d" : "datamax", d.max);
+    else
+        snprintf(max, sizeof max, "%d", d.bis == PLUSDM ? d.max + zel[zelnr].datamax : d.max);
+    switch (d.art) {
+    case DATEN:
+        snprintf(buf, n, "1 to %s after a count byte, or a file <name>", max);
+        return;
+    case IWORT:
+        snprintf(buf, n, "2 to %s, the count of p2.. stored behind p1", max);
+        return;
+    case BILD:
+        snprintf(buf, n, "2 and a picture file <name>, or 4 and (p3+7)/8*p4 bytes");
+        return;
+    default:
+        break;
+    }
+    const char *text = d.art == TEXT ? ", text, a zero byte appended" : "";
+    if (d.min == d.max && d.bis == FEST && !d.min)
+        snprintf(buf, n, "none%s", text);
+    else if (d.min == d.max && d.bis == FEST)
+        snprintf(buf, n, "%d%s", d.min, text);
+    else if (d.max >= OFFEN)
+        snprintf(buf, n, "%d or more%s", d.min, text);
+    else
+        snprintf(buf, n, "%d to %s%s", d.min, max, text);
+}
+
+int befehlzeile(int i, int zelnr, char *buf, size_t n)
+{
+    if (i < 0 || i >= (int)(sizeof befehle / sizeof befehle[0]) || zelnr >= ZELMODELS)
+        return 0;
+    const befdef &d = befehle[i];
+    if (zelnr >= 0 && !(d.zel & (1u << zelnr))) {
+        buf[0] = 0;
+        return 1;
+    }
+    char par[96], mod[64];
+    parametertext(d, zelnr, par, sizeof par);
+    if (zelnr >= 0 || d.zel == (1u << ZELMODELS) - 1)
+        snprintf(mod, sizeof mod, zelnr >= 0 ? "%s" : "all", zel[zelnr < 0 ? 0 : zelnr].name);
+    else
+        modellnamen(d.zel, mod, sizeof mod);
+    snprintf(buf, n, "%-3s %-55s %s", d.name, par, mod);
+    return 1;
+}
+
+int befehlsuche(const char *buchstaben)
+{
+    for (int i = 0; i < (int)(sizeof befehle / sizeof befehle[0]); i++)
+        if (strcasecmp(befehle[i].name, buchstaben) == 0)
+            return i;
+    return -1;
 }
