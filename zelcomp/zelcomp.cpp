@@ -29,6 +29,7 @@ static const char hilfe[] =
     "Options (the letter after '-' may be upper or lower case):\n"
     "  -o            also write the object file NAME.EEO, the EEPROM from 0\n"
     "  -c<n>         upload to port COM<n> (1 or 2) after a compile without errors\n"
+    "  -P <device>   upload to this device (any serial device) instead\n"
     "  -b<rate>      upload at this rate: 1200, 2400, 4800, 9600, 19200, 38400,\n"
     "                57600 or 115200\n"
     "  --verify      after the upload, read the EEPROM back and compare it\n"
@@ -36,8 +37,11 @@ static const char hilfe[] =
     "                #S, #UL) also in dir, after the current directory and the\n"
     "                directory of the file naming them; may be repeated\n"
     "  -W            warn on stderr where a value is silently changed\n"
-    "  --batch       no prompt and no wait for RETURN; each error also on stderr\n"
-    "                as FILE:LINE: error: MESSAGE\n"
+    "  --batch       no banner, no prompt and no wait for RETURN; each error and\n"
+    "                upload failure also on stderr as FILE:LINE:COLUMN: error:\n"
+    "                MESSAGE, the line and a caret under the column\n"
+    "  --commands [MODEL]  list the display commands, one a line: letters,\n"
+    "                parameters, models; with a model only what it takes\n"
     "  -h, --help    show this help and end\n"
     "  --version     show the version and end\n"
     "\n"
@@ -47,6 +51,9 @@ static const char hilfe[] =
 #else
     "else /dev/ttyS<n-1>.\n"
 #endif
+    "\n"
+    "A rate or port that cannot be used, -b or -c with its value apart, or a\n"
+    "second file name end the run before anything is read or written.\n"
     "\n"
     "Exit status: 0 success, 1 errors in the source or its files,\n"
     "2 the module or the upload failed, 64 wrong use of the command line.\n";
@@ -70,6 +77,7 @@ void zelinit(zelctx &c)
     c.fs = fortschritt{};
     c.zelnr = 3;
     c.com = 0;
+    c.geraet[0] = 0;
     c.softbaud = -1;
     c.newbaud = 0;
     c.eepobjfile = 0;
@@ -88,6 +96,9 @@ void zelinit(zelctx &c)
     c.batch = c.warnen = 0;
     c.incanz = 0;
     c.diag = stderr;
+    c.senke = nullptr;
+    c.senkeziel = nullptr;
+    c.spalte = 0;
 }
 
 // A number after an option letter; an unreadable one keeps the old value.
@@ -131,54 +142,141 @@ static void langoption(zelctx &c, const char *a)
         c.verify = 1;
 }
 
-// --help, -h or --version anywhere: prints the answer and returns 1;
-// the first of them counts.
+// --commands [MODEL]: the display command table, one command a line;
+// with a model only what that model takes, its limits resolved.
+static int befehlsliste(zelctx &c, const char *modell)
+{
+    int nr = -1;
+    if (modell && (nr = zelsuche(modell)) < 0) {
+        fprintf(c.diag, "zelcomp: unknown model ");
+        einzeilig(c.diag, modell, (int)strlen(modell));
+        fprintf(c.diag, "; the models are");
+        for (int i = 0; i < ZELMODELS; i++)
+            fprintf(c.diag, "%s %s", i ? "," : "", zel[i].name);
+        fprintf(c.diag, "\n");
+        return NUTZFEHLER;
+    }
+    char zeile[160];
+    for (int i = 0; befehlzeile(i, nr, zeile, sizeof zeile); i++)
+        if (zeile[0])
+            fprintf(c.con, "%s\n", zeile);
+    return 0;
+}
+
+// --help, -h, --version or --commands anywhere: prints the answer and
+// returns the run's status; -1 when none was asked for. The first counts.
 static int auskunft(zelctx &c, int argc, char **argv)
 {
     for (int i = 1; i < argc; i++) {
         const char *a = argv[i];
         if (strcmp(a, "--version") == 0) {
             fprintf(c.con, "zelcomp %s\n", ZELCOMP_VERSION);
-            return 1;
+            return 0;
         }
         if (strcmp(a, "--help") == 0 || (a[0] == '-' && (a[1] | 0x20) == 'h')) {
             fputs(hilfe, c.con);
-            return 1;
+            return 0;
         }
+        if (strncmp(a, "--commands=", 11) == 0)
+            return befehlsliste(c, a + 11);
+        if (strcmp(a, "--commands") == 0)
+            return befehlsliste(c, i + 1 < argc && argv[i + 1][0] != '-' ? argv[i + 1] : nullptr);
     }
-    return 0;
+    return -1;
+}
+
+// 1 when a is a number as a rate or a port is written: digits only.
+static int zahlwort(const char *a)
+{
+    if (!*a)
+        return 0;
+    for (; *a; a++)
+        if (*a < '0' || *a > '9')
+            return 0;
+    return 1;
+}
+
+// -b and -c take their value attached. A bare one keeps its old console
+// message; the number written apart is part of the slip, not a file name.
+static int getrennt(zelctx &c, int argc, char **argv, int *i, const char *wie)
+{
+    if (*i + 1 < argc && zahlwort(argv[*i + 1]))
+        (*i)++;
+    return nutzfehler(c, wie, "");
+}
+
+static int rateoption(zelctx &c, int argc, char **argv, int *i)
+{
+    const char *a = argv[*i];
+    c.newbaud = optzahl(a + 2, c.newbaud);
+    if (baudindex(c.newbaud) >= 0)
+        return 1;
+    fprintf(c.con, "\nBaudrate %ld is not supported !", c.newbaud);
+    c.newbaud = 0;
+    if (!a[2])
+        return getrennt(c, argc, argv, i, "-b needs the rate attached, as in -b115200");
+    return nutzfehler(c, "rates are 1200, 2400, 4800, 9600, 19200, 38400, 57600 and 115200, not ", a + 2);
+}
+
+static int portoption(zelctx &c, int argc, char **argv, int *i)
+{
+    const char *a = argv[*i];
+    long v = optzahl(a + 2, c.com);
+    c.com = v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : (int)v;
+    if (c.com >= 1 && c.com <= 2)
+        return 1;
+    fprintf(c.con, "\nComport %d is not supported !", c.com);
+    c.com = 0;
+    if (!a[2])
+        return getrennt(c, argc, argv, i, "-c needs the port attached, as in -c1");
+    return nutzfehler(c, "-c takes port 1 or 2; -P names any device, not ", a + 2);
+}
+
+// -P DEVICE or -PDEVICE: upload to that device.
+static int geraetoption(zelctx &c, int argc, char **argv, int *i)
+{
+    const char *g = argv[*i] + 2;
+    if (!*g && *i + 1 < argc)
+        g = argv[++*i];
+    if (!*g)
+        return nutzfehler(c, "-P needs a device, as in -P /dev/ttyUSB0", "");
+    if (strlen(g) >= sizeof c.geraet)
+        return nutzfehler(c, "-P device name too long: ", g);
+    snprintf(c.geraet, sizeof c.geraet, "%s", g);
+    return 1;
 }
 
 // Reads the command line; returns 0 when a file name did not fit into str.
-// *nutz becomes 0 when an option cannot be used at all.
-static int kommandozeile(zelctx &c, int argc, char **argv, int *nutz)
+// *nutz becomes 0 when the command line cannot be used as it is: the
+// run then ends with the usage status before it reads or writes a file.
+// *gedruckt becomes 1 when a refused rate or port was printed on the console.
+static int kommandozeile(zelctx &c, int argc, char **argv, int *nutz, int *gedruckt)
 {
-    int ok = 1;
+    *gedruckt = 0;
+    int ok = 1, namen = 0;
     *nutz = 1;
     for (int i = 1; i < argc; i++) {
         const char *a = argv[i];
         if (a[0] != '-') {
+            if (namen++) {
+                *nutz = nutzfehler(c, "one file per run; a second file name: ", a);
+                continue;
+            }
             ok = strlen(a) < sizeof c.str;
             snprintf(c.str, sizeof c.str, "%s", ok ? a : "");
             continue;
         }
+        int r = 1;
         switch (a[1] ? a[1] | 0x20 : 0) {
         case 'b':
-            c.newbaud = optzahl(a + 2, c.newbaud);
-            if (baudindex(c.newbaud) < 0) {
-                fprintf(c.con, "\nBaudrate %ld is not supported !", c.newbaud);
-                c.newbaud = 0;
-            }
+            r = rateoption(c, argc, argv, &i);
             break;
-        case 'c': {
-            long v = optzahl(a + 2, c.com);
-            c.com = v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : (int)v;
-            if (c.com < 1 || c.com > 2) {
-                fprintf(c.con, "\nComport %d is not supported !", c.com);
-                c.com = 0;
-            }
+        case 'c':
+            r = portoption(c, argc, argv, &i);
             break;
-        }
+        case 'p':
+            r = geraetoption(c, argc, argv, &i);
+            break;
         case 'o':
             c.eepobjfile = 1;
             break;
@@ -186,14 +284,20 @@ static int kommandozeile(zelctx &c, int argc, char **argv, int *nutz)
             c.warnen = 1;
             break;
         case 'i':
-            if (!includeverz(c, a + 2))
-                *nutz = 0;
+            r = includeverz(c, a + 2);
             break;
         case '-':
             langoption(c, a);
             break;
         }
+        if (!r)
+            *nutz = 0;
+        if (!r && ((a[1] | 0x20) == 'b' || (a[1] | 0x20) == 'c'))
+            *gedruckt = 1;
     }
+    // -P is the port: the upload goes there, whatever -c says.
+    if (c.geraet[0] && !c.com)
+        c.com = 1;
     return ok;
 }
 
@@ -251,12 +355,14 @@ static void kompiliere(zelctx &c)
 }
 
 // The log is ended here, so that the console can say whether it is there.
-static void fehlerbilanz(zelctx &c)
+// Returns 1 when the console's last text ended its line.
+static int fehlerbilanz(zelctx &c)
 {
     fprintf(c.con, "\n\n---> found %d Errors !\n", c.errors);
     if (c.fperr)
         fprintf(c.fperr, "\nfound %d Errors !", c.errors);
-    switch (logschliessen(c)) {
+    int log = logschliessen(c);
+    switch (log) {
     case LOGDA:
         fprintf(c.con, "\n---> see File <%s>", ERRORLOG);
         break;
@@ -268,11 +374,12 @@ static void fehlerbilanz(zelctx &c)
         break;
     }
     if (c.batch)
-        return;
+        return log == LOGKEINS;
     fprintf(c.con, "\n<RETURN>");
     fflush(c.con);
     if (!fgets(c.str, sizeof c.str, c.conin))
         c.str[0] = 0;
+    return 0;
 }
 
 static void uebersicht(zelctx &c)
@@ -289,26 +396,42 @@ static void uebersicht(zelctx &c)
     fprintf(c.con, "\n %ld bytes used\n", (long)c.adresse + SYSSIZE);
 }
 
+// The end of every run. --batch output ends with a line end, for the
+// tools that read it; zu says that the last text printed ended its line.
+static int schluss(zelctx &c, int status, int zu)
+{
+    if (c.batch && !zu)
+        putc('\n', c.con);
+    fflush(c.con);
+    return status;
+}
+
 int zelrun(zelctx &c, int argc, char **argv)
 {
-    if (auskunft(c, argc, argv))
-        return 0;
-    fprintf(c.con, "%s", banner);
-    int nutz;
-    int nameok = kommandozeile(c, argc, argv, &nutz);
+    int antwort = auskunft(c, argc, argv);
+    if (antwort >= 0) {
+        fflush(c.con);
+        return antwort;
+    }
+    // --batch is known before anything is printed: no banner then.
+    for (int i = 1; i < argc; i++)
+        if (strcmp(argv[i], "--batch") == 0)
+            c.batch = 1;
+    if (!c.batch)
+        fprintf(c.con, "%s", banner);
+    int nutz, gedruckt;
+    int nameok = kommandozeile(c, argc, argv, &nutz, &gedruckt);
     if (nutz && nameok && !c.str[0] && c.batch)
         nutz = nutzfehler(c, "no file name given (--batch does not ask for one)", "");
-    if (!nutz) {
-        fflush(c.con);
-        return NUTZFEHLER;
-    }
+    if (!nutz)
+        return schluss(c, NUTZFEHLER, !gedruckt);
     if (nameok && !c.str[0])
         nameok = frage(c);
     // A name that fits into str may still have no room for its extension.
     if (nameok && strlen(c.str) + 4 >= sizeof c.outfile)
         nameok = 0;
     if (nameok && ausgabenamen(c))
-        return c.com && !uploadeep(c) ? 2 : 0;
+        return schluss(c, c.com && !uploadeep(c) ? 2 : 0, !c.com);
     c.errors = 0;
     logoeffnen(c);
     if (nameok)
@@ -317,8 +440,9 @@ int zelrun(zelctx &c, int argc, char **argv)
         fehler(c, "Filename is to long !");
     if (c.errors == 0)
         writeausgaben(c);
+    int zu = !c.com;
     if (c.errors)
-        fehlerbilanz(c);
+        zu = fehlerbilanz(c);
     int hochgeladen = 1;
     if (!c.errors) {
         uebersicht(c);
@@ -326,8 +450,7 @@ int zelrun(zelctx &c, int argc, char **argv)
             hochgeladen = uploadeep(c);
     }
     logschliessen(c);
-    fflush(c.con);
-    return c.errors ? 1 : hochgeladen ? 0 : 2;
+    return schluss(c, c.errors ? 1 : hochgeladen ? 0 : 2, zu);
 }
 
 #ifndef ZELCOMP_NO_MAIN

@@ -38,6 +38,17 @@ struct quelle {                // one entry of the include stack
     char name[NAMELEN];        // the main source as typed, an included file where it was found
 };
 
+// One diagnostic as a caller that collects them (an editor, a language
+// server) receives it through zelctx::senke instead of the printed form.
+struct zeldiag {
+    const char *datei;         // file the line came from; nullptr when it concerns no line
+    int zeile;                 // line number in datei from 1; 0 for none
+    int spalte;                // byte column in that line from 1; 0 for none
+    const char *art;           // "error" or "warning"
+    const char *text;          // the message on one line, without the console's line ends
+    const char *quelltext;     // the line as read (control characters at its end removed); nullptr for none
+};
+
 struct konstante {             // one entry of the constant table
     int wert;                  // the value
     char name[KONSTNAME];      // as defined; compared without regard to case
@@ -77,6 +88,8 @@ struct zelctx {
     int filenr;                // the file lines are read from, 0..MAXDATEI-1; -1 when none is open
     char zeile[ZEILEN];        // the current line, control characters at its end removed
     int zulang;                // 1 when the line in zeile lost characters that count, else 0
+    int spalte;                // column the next report points at: byte of zeile from 1;
+                               // 0 = the line's first non-blank character
     char err[ERRLEN];          // the message being reported
     int errors;                // errors counted in this run
     FILE *fperr;               // ERROR.OUT; nullptr when it could not be created or is closed
@@ -119,6 +132,7 @@ struct zelctx {
     // device/: the model, what the upload is to do, and the module on the line
     int zelnr;                 // the selected model, row of zel[] 0..4 (3 unless a model line says)
     int com;                   // the port to upload on, 1..9 for COM1..COM9; 0 for none (no upload)
+    char geraet[NAMELEN];      // -P: the device the upload opens in place of port com's; "" for none
     long newbaud;              // rate to switch the upload to, bit/s, one of zelbaud[]; 0 for none
     int softbaud;              // baud index 0..7 a model 0 or 1 starts with (EEPROM address 1); -1 for none
     int verify;                // 1: read the programmed range back after the upload (--verify)
@@ -139,7 +153,11 @@ struct zelctx {
     int warnen;                // 1 = -W: warnings on diag; never counted
     char incdir[MAXINC][NAMELEN]; // -I directories, searched in this order
     int incanz;                // directories in incdir, 0..MAXINC
-    FILE *diag;                // lines for editors, FILE:LINE: kind: text (stderr)
+    FILE *diag;                // lines for editors, FILE:LINE:COLUMN: kind: text (stderr)
+    // When set, every error and warning (with or without -W) goes to it and
+    // nothing to diag; the console and ERROR.OUT are written as always.
+    void (*senke)(void *ziel, const zeldiag &d);
+    void *senkeziel;           // handed to senke as it is; nullptr when unused
 
     // scratch shared by several folders
     char str[NAMELEN];         // the source name, a directive's first word, file names, module commands

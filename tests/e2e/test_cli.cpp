@@ -32,7 +32,7 @@ TEST(Cli, HelpAndVersionAnswerWithoutPrompt)
     runresult v = runzel("/", {"--version"});
     EXPECT_TRUE(std::regex_match(v.out, std::regex("zelcomp [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << v.out;
     std::string h = runzel("/", {"--help"}).out;
-    for (const char *wort : {"\n  -o ", "\n  -c<n> ", "\n  -b<rate> ", "\n  -I<dir> ", "\n  -W ", "\n  --verify ",
+    for (const char *wort : {"\n  -o ", "\n  -c<n> ", "\n  -P <device> ", "\n  -b<rate> ", "\n  -I<dir> ", "\n  -W ", "\n  --verify ",
                              "\n  --batch ", "\n  -h, --help ", "\n  --version ", "ZEL_COM<n>",
                              "0 success", "1 errors", "2 the module", "64 wrong use"})
         EXPECT_NE(h.find(wort), std::string::npos) << wort;
@@ -50,7 +50,7 @@ TEST(Cli, WrongCommandLineIsAUsageError)
         tempdir d;
         runresult r = runzel(d.path, k.args, "x.mac\n");
         EXPECT_EQ(r.status, 64);
-        EXPECT_EQ(r.out, BANNER);
+        EXPECT_EQ(r.out, k.args[0] == "-I" ? BANNER : "");
         EXPECT_EQ(r.err, k.err);
         EXPECT_FALSE(fileexists(d / "ERROR.OUT"));
     }
@@ -65,19 +65,25 @@ TEST(Cli, BatchErrorsGoToStderrWithoutWaiting)
     writefile(d / "src/sub.inc", "\nMAKRO 1\n#Q 1\n");
     runresult r = runterm(d.path, ZELCOMP_BIN, {"--batch", "src/two.mac"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "src/sub.inc:3: error: not a valid command !\n"
-                     "src/two.mac:3: error: Constant \"NIX\" not defined !\n");
+    EXPECT_EQ(r.err, "src/sub.inc:3:2: error: not a valid command (nearest: QC, QZ, QD, QM)\n"
+                     "#Q 1\n"
+                     " ^\n"
+                     "src/two.mac:3:5: error: Constant \"NIX\" not defined !\n"
+                     "Y = NIX\n"
+                     "    ^\n");
     std::string log = readfile(d / "ERROR.OUT");
     runresult ohne = runzel(d.path, {"src/two.mac"}, "\n");
     EXPECT_EQ(ohne.status, 1);
     EXPECT_EQ(ohne.err, "");
-    EXPECT_EQ(r.out + "\n<RETURN>", ohne.out);
+    // no banner, and a line end at the end
+    EXPECT_EQ(BANNER + r.out, ohne.out.substr(0, ohne.out.size() - 9) + "\n");
+    EXPECT_EQ(ohne.out.substr(ohne.out.size() - 9), "\n<RETURN>");
     EXPECT_EQ(readfile(d / "ERROR.OUT"), log);
 
     runresult fehlt = runterm(d.path, ZELCOMP_BIN, {"--batch", "nix.mac"});
     EXPECT_EQ(fehlt.status, 1);
     EXPECT_EQ(fehlt.err, "zelcomp: error: Cannot Open File <nix.mac> !\n");
-    EXPECT_EQ(fehlt.out, std::string(BANNER) + "\n--> Cannot Open File <nix.mac> !\n\n" + TAIL_1);
+    EXPECT_EQ(fehlt.out, "\n--> Cannot Open File <nix.mac> !\n\n" + TAIL_1 + "\n");
 }
 
 // --batch: every diagnostic one line, also for the messages that begin
@@ -94,10 +100,11 @@ TEST(Cli, BatchDiagnosticsAreOneLineEach)
         {"output error", "s.mac", "", true, "zelcomp: error: Cannot write file s.EEP !\n"},
         {"object file named twice", "s.mac", "DESTINATION <s.EEO>\n", false,
          "zelcomp: error: Output file <s.EEO> would overwrite the object file !\n"},
-        {"line end in the source's name", "a\nb.mac", "BOGUS\n", false, "a b.mac:1: error: Unknown Command !\n"},
+        {"line end in the source's name", "a\nb.mac", "BOGUS\n", false,
+         "a b.mac:1:1: error: Unknown Command !\nBOGUS\n^\n"},
         {"NUL byte", "s.mac", std::string("MAKRO 1\n#S 1\0", 13) + "\n", false,
-         "s.mac:2: error: NUL byte in line: save the file as text (ASCII or UTF-8) !\n"},
-        {"UTF-16", "s.mac", "\xFE\xFF", false, "s.mac:1: error: File is UTF-16 BE text: save it as ASCII or UTF-8 !\n"},
+         "s.mac:2:1: error: NUL byte in line: save the file as text (ASCII or UTF-8) !\n#S 1\n^\n"},
+        {"UTF-16", "s.mac", "\xFE\xFF", false, "s.mac:1:1: error: File is UTF-16 BE text: save it as ASCII or UTF-8 !\n"},
     };
     for (auto &k : cases) {
         SCOPED_TRACE(k.name);
@@ -125,13 +132,14 @@ TEST(Cli, EmptyDataFileWarned)
     EXPECT_EQ(mit.out, ohne.out);
     EXPECT_EQ(readfile(d / "w.EEO"), eeo);
     EXPECT_EQ(ohne.err, "");
-    EXPECT_EQ(mit.err, "w.mac:3: warning: data file <e.bin> is empty, nothing stored\n");
+    EXPECT_EQ(mit.err, "w.mac:3:1: warning: data file <e.bin> is empty, nothing stored\n#S <e.bin>\n^\n");
 }
 
 struct warnfall {
     const char *name;      // test name
     const char *source;    // the source; the warning is about its last line
-    const char *warning;   // the text after "w.mac:LINE: warning: ", "" for none
+    const char *warning;   // the text after "w.mac:LINE:COLUMN: warning: ", "" for none
+    int spalte;            // the column it points at
 };
 
 class Warning : public testing::TestWithParam<warnfall> {};
@@ -150,39 +158,45 @@ TEST_P(Warning, OnStderrOnly)
     EXPECT_EQ(readfile(d / "w.EEP"), eep);
     EXPECT_EQ(ohne.err, "");
     int zeile = (int)std::count(k.source, k.source + strlen(k.source), '\n');
-    std::string soll = *k.warning ? "w.mac:" + std::to_string(zeile) + ": warning: " + k.warning + "\n"
+    std::string text = k.source;
+    text.pop_back();
+    std::string letzte = text.substr(text.rfind('\n') + 1);
+    letzte = letzte.substr(0, letzte.find(';'));   // shown as read: without its comment
+    std::string soll = *k.warning ? "w.mac:" + std::to_string(zeile) + ":" + std::to_string(k.spalte) +
+                                        ": warning: " + k.warning + "\n" + letzte + "\n" +
+                                        std::string(k.spalte - 1, ' ') + "^\n"
                                   : "";
     EXPECT_EQ(mit.err, soll);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cli, Warning, testing::Values(
-    warnfall{"LettersAfterDigits", "X = 12AB\n", "\"12AB\" read as 12, \"AB\" left unread"},
+    warnfall{"LettersAfterDigits", "X = 12AB\n", "\"12AB\" read as 12, \"AB\" left unread", 7},
     warnfall{"UnderscoreInBinary", "\n\nX = %1010_0101 + 1\n",
-             "\"%1010_0101\" read as 10, \"_0101\" left unread"},
+             "\"%1010_0101\" read as 10, \"_0101\" left unread", 10},
     warnfall{"SignBeforeParenthesis", "X = -(3*4)\n",
-             "sign before \"(\" ignored: \"-\" read as 0, \"(\" left unread; write 0-(...) to negate"},
-    warnfall{"ValueAboveAByte", "MAKRO 1\n#S 1,300\n", "value 300 does not fit in a byte, 44 stored"},
-    warnfall{"ValueBelowAByte", "MAKRO 1\n#S -129\n", "value -129 does not fit in a byte, 127 stored"},
+             "sign before \"(\" ignored: \"-\" read as 0, \"(\" left unread; write 0-(...) to negate", 5},
+    warnfall{"ValueAboveAByte", "MAKRO 1\n#S 1,300\n", "value 300 does not fit in a byte, 44 stored", 6},
+    warnfall{"ValueBelowAByte", "MAKRO 1\n#S -129\n", "value -129 does not fit in a byte, 127 stored", 4},
     warnfall{"Utf8InAString", "MAKRO 1\n#ZL 1,2,'Gr\xC3\xBC\xC3\x9F" "e'\n",
-             "4 byte(s) above 127 in a string, stored as they are (a UTF-8 letter is 2 to 4 bytes)"},
-    warnfall{"UnknownModel", "ZEL310-3\n", "unknown model \"ZEL310-3\", ZEL530-5 stays selected"},
+             "4 byte(s) above 127 in a string, stored as they are (a UTF-8 letter is 2 to 4 bytes)", 9},
+    warnfall{"UnknownModel", "ZEL310-3\n", "unknown model \"ZEL310-3\", ZEL530-5 stays selected", 1},
     warnfall{"UnknownModelAfterAModel", "ZEL420-3 ; the small one\nzel4203 ; no dash\n",
-             "unknown model \"zel4203\", ZEL420-3 stays selected"},
-    warnfall{"ModelRunningOn", "ZEL530-55\n", "model \"ZEL530-55\" read as ZEL530-5"},
-    warnfall{"ModelRunningOnQO", "qo417-2r9\n", "model \"qo417-2r9\" read as QO417-2R8"},
-    warnfall{"NoneForModelNames", "ZEL420-3 ; small\nzel530-4\nQO417-2R\nQo417-2r8\nZEL530-5,big\n", ""},
-    warnfall{"UnknownModelQO", "QO417\n", "unknown model \"QO417\", ZEL530-5 stays selected"},
-    warnfall{"BlankInsideANumber", "MAKRO 1\n#S 1 2\n", "blank inside a number: \"1 2\" read as 12"},
+             "unknown model \"zel4203\", ZEL420-3 stays selected", 1},
+    warnfall{"ModelRunningOn", "ZEL530-55\n", "model \"ZEL530-55\" read as ZEL530-5", 1},
+    warnfall{"ModelRunningOnQO", "qo417-2r9\n", "model \"qo417-2r9\" read as QO417-2R8", 1},
+    warnfall{"NoneForModelNames", "ZEL420-3 ; small\nzel530-4\nQO417-2R\nQo417-2r8\nZEL530-5,big\n", "", 1},
+    warnfall{"UnknownModelQO", "QO417\n", "unknown model \"QO417\", ZEL530-5 stays selected", 1},
+    warnfall{"BlankInsideANumber", "MAKRO 1\n#S 1 2\n", "blank inside a number: \"1 2\" read as 12", 4},
     warnfall{"BlanksNotGroupingDigits", "X = 1000 000\n",
-             "blank inside a number: \"1000 000\" read as 1000000"},
-    warnfall{"BlanksInAHexNumber", "X = -$F F\n", "blank inside a number: \"-$F F\" read as -255"},
-    warnfall{"BlanksInABinaryNumber", "X = %10 10\n", "blank inside a number: \"%10 10\" read as 10"},
-    warnfall{"MinusWithNothingAfter", "MAKRO 1\n#S 1-\n", "nothing after operator \"-\", 0 taken"},
-    warnfall{"PlusBeforeAComma", "MAKRO 1\n#S 1+ ,2\n", "nothing after operator \"+\", 0 taken"},
-    warnfall{"TimesBeforeAComment", "X = 2* ; twice\n", "nothing after operator \"*\", 0 taken"},
-    warnfall{"NoneForGroupedDigits", "X = 1 000 000 + 12 345 + $FFFF 0000 + %1010 1010 + %1 0101\n", ""},
+             "blank inside a number: \"1000 000\" read as 1000000", 5},
+    warnfall{"BlanksInAHexNumber", "X = -$F F\n", "blank inside a number: \"-$F F\" read as -255", 5},
+    warnfall{"BlanksInABinaryNumber", "X = %10 10\n", "blank inside a number: \"%10 10\" read as 10", 5},
+    warnfall{"MinusWithNothingAfter", "MAKRO 1\n#S 1-\n", "nothing after operator \"-\", 0 taken", 5},
+    warnfall{"PlusBeforeAComma", "MAKRO 1\n#S 1+ ,2\n", "nothing after operator \"+\", 0 taken", 5},
+    warnfall{"TimesBeforeAComment", "X = 2* ; twice\n", "nothing after operator \"*\", 0 taken", 6},
+    warnfall{"NoneForGroupedDigits", "X = 1 000 000 + 12 345 + $FFFF 0000 + %1010 1010 + %1 0101\n", "", 1},
     warnfall{"NoneForWhatIsMeant", "X = 1 000 + $FF 00 + 2*-A\nMAKRO 1\n#S -1,-128,255,'AB'12 A\n",
-             ""}),
+             "", 1}),
     [](const testing::TestParamInfo<warnfall> &i) { return std::string(i.param.name); });
 
 // Where x.inc is and what the run opens; "" where it is nowhere.
@@ -210,7 +224,7 @@ TEST_P(Lookup, FirstPlaceWins)
                              ">\nWrite EEPROM"), std::string::npos) << r.out;
     } else {
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, "src/main.mac:1: error: Cannot Open File <x.inc> !\n");
+        EXPECT_EQ(r.err, "src/main.mac:1:1: error: Cannot Open File <x.inc> !\nINCLUDE <x.inc>\n^\n");
     }
 }
 

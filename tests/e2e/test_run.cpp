@@ -51,38 +51,68 @@ TEST(Run, EmptyAnswerToThePrompt)
     EXPECT_EQ(r.out, std::string(BANNER) + "Filename: \n--> Cannot Open File <> !\n\n" + MISSING_TAIL);
 }
 
-TEST(Run, LaterFileNameWins)
+TEST(Run, SecondFileNameIsAUsageError)
 {
     tempdir d;
     writefile(d / "a.txt", "");
     writefile(d / "b.txt", "");
     runresult r = runzel(d.path, {"a.txt", "-O", "b.txt"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("\nOpen File <b.txt>\nWrite EEPROM Object-File b.EEO"
-                         "\nWrite EEPROM Upload File b.EEP"), std::string::npos);
-    EXPECT_TRUE(fileexists(d / "b.EEP"));
-    EXPECT_TRUE(fileexists(d / "b.EEO"));
+    EXPECT_EQ(r.status, 64);
+    EXPECT_EQ(r.out, BANNER);
+    EXPECT_EQ(r.err, "zelcomp: one file per run; a second file name: b.txt\n");
+    EXPECT_FALSE(fileexists(d / "b.EEP"));
     EXPECT_FALSE(fileexists(d / "a.EEP"));
+    EXPECT_FALSE(fileexists(d / "ERROR.OUT"));
 }
 
-TEST(Run, UnsupportedPortAndRateArePrintedAndDropped)
+// A command line the run cannot follow keeps its old console message and
+// ends with the usage status before anything is read, written or sent.
+TEST(Run, UnsupportedPortAndRateEndTheRun)
 {
-    struct { std::vector<std::string> args; std::string msg; } cases[] = {
-        {{"-c3", "x.mac"}, "\nComport 3 is not supported !"},
-        {{"-C0", "x.mac"}, "\nComport 0 is not supported !"},
-        {{"-c", "x.mac"}, "\nComport 0 is not supported !"},
-        {{"-b300", "x.mac"}, "\nBaudrate 300 is not supported !"},
-        {{"-Bfast", "x.mac"}, "\nBaudrate 0 is not supported !"},
-        {{"-x", "-", "x.mac"}, ""},
+    struct { std::vector<std::string> args; std::string msg; const char *err; } cases[] = {
+        {{"-c3", "x.mac"}, "\nComport 3 is not supported !", "zelcomp: -c takes port 1 or 2; -P names any device, not 3\n"},
+        {{"-C0", "x.mac"}, "\nComport 0 is not supported !", "zelcomp: -c takes port 1 or 2; -P names any device, not 0\n"},
+        {{"-c", "x.mac"}, "\nComport 0 is not supported !", "zelcomp: -c needs the port attached, as in -c1\n"},
+        {{"-c", "2", "x.mac"}, "\nComport 0 is not supported !", "zelcomp: -c needs the port attached, as in -c1\n"},
+        {{"-b300", "x.mac"}, "\nBaudrate 300 is not supported !",
+         "zelcomp: rates are 1200, 2400, 4800, 9600, 19200, 38400, 57600 and 115200, not 300\n"},
+        {{"-b14400", "x.mac"}, "\nBaudrate 14400 is not supported !",
+         "zelcomp: rates are 1200, 2400, 4800, 9600, 19200, 38400, 57600 and 115200, not 14400\n"},
+        {{"-Bfast", "x.mac"}, "\nBaudrate 0 is not supported !",
+         "zelcomp: rates are 1200, 2400, 4800, 9600, 19200, 38400, 57600 and 115200, not fast\n"},
+        {{"-b", "115200", "x.mac"}, "\nBaudrate 0 is not supported !", "zelcomp: -b needs the rate attached, as in -b115200\n"},
+        {{"x.mac", "-b", "115200"}, "\nBaudrate 0 is not supported !", "zelcomp: -b needs the rate attached, as in -b115200\n"},
+        {{"-b", "115200"}, "\nBaudrate 0 is not supported !", "zelcomp: -b needs the rate attached, as in -b115200\n"},
+        {{"x.mac", "y.mac"}, "", "zelcomp: one file per run; a second file name: y.mac\n"},
+        {{"x.mac", "-o", "x.EEP"}, "", "zelcomp: one file per run; a second file name: x.EEP\n"},
+        {{"-P"}, "", "zelcomp: -P needs a device, as in -P /dev/ttyUSB0\n"},
+        {{"--batch", "-c9", "x.mac"}, "\nComport 9 is not supported !\n",
+         "zelcomp: -c takes port 1 or 2; -P names any device, not 9\n"},
     };
     for (auto &k : cases) {
+        SCOPED_TRACE(k.args[0] + " " + k.args.back());
         tempdir d;
         writefile(d / "x.mac", "");
-        runresult r = runzel(d.path, k.args);
-        EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out, std::string(BANNER) + k.msg + "\nOpen File <x.mac>"
-                             "\nWrite EEPROM Upload File x.EEP" + OVERVIEW_EMPTY);
+        writefile(d / "x.EEP", "keep");
+        runresult r = runzel(d.path, k.args, "x.mac\n");
+        EXPECT_EQ(r.status, 64);
+        std::string banner = k.args[0] == "--batch" ? "" : BANNER;
+        EXPECT_EQ(r.out, banner + k.msg);
+        EXPECT_EQ(r.err, k.err);
+        EXPECT_FALSE(fileexists(d / "ERROR.OUT"));
+        EXPECT_FALSE(fileexists(d / "x.EEO"));
+        EXPECT_EQ(readfile(d / "x.EEP"), "keep");
     }
+}
+
+TEST(Run, UnknownOptionsAreIgnored)
+{
+    tempdir d;
+    writefile(d / "x.mac", "");
+    runresult r = runzel(d.path, {"-x", "-", "x.mac"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string(BANNER) + "\nOpen File <x.mac>"
+                         "\nWrite EEPROM Upload File x.EEP" + OVERVIEW_EMPTY);
 }
 
 TEST(Run, UploadFileWithoutPortDoesNothing)

@@ -26,6 +26,9 @@ int baudindex(long rate);                  // index in zelbaud, or -1
 // line, the scan and the size line, or why not. 1 with the port open; 0
 // with it closed again (or never opened) after saying why.
 int zelverbinden(zelctx &c);
+// Prints an upload failure on the console exactly as formatted and hands
+// it, without its line ends and "Error: ", to diagnose.
+void geraetfehler(zelctx &c, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
 void zeltrennen(zelctx &c);                // closes the port
 void leitungleeren(void);                  // drops every byte waiting on the line
 

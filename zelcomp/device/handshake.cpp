@@ -3,6 +3,10 @@
 #include "device.h"
 #include "wire.h"
 #include "../serial/seriowin.h"
+#include "../driver/driver.h"
+
+#include <cstdarg>
+#include <cstring>
 
 void leitungleeren(void)
 {
@@ -10,22 +14,56 @@ void leitungleeren(void)
         ;
 }
 
+void geraetfehler(zelctx &c, const char *fmt, ...)
+{
+    char text[NAMELEN + 3 * ERRLEN];
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(text, sizeof text, fmt, ap);
+    va_end(ap);
+    fputs(text, c.con);
+    const char *t = text;
+    while (*t == '\n')
+        t++;
+    if (strncmp(t, "Error: ", 7) == 0)
+        t += 7;
+    diagnose(c, "error", t);
+}
+
+// The port as the console names it: COMn, or the device given with -P.
+static void portname(const zelctx &c, char *buf, size_t n)
+{
+    if (c.geraet[0])
+        snprintf(buf, n, "%s", c.geraet);
+    else
+        snprintf(buf, n, "COM%d", c.com);
+}
+
 int zelverbinden(zelctx &c)
 {
+    char port[NAMELEN + 8];
+    portname(c, port, sizeof port);
+    COMgeraet(c.geraet);
     if (!COMopen(c.com, 9600)) {
-        fprintf(c.con, "\nError: cannot open COM%d: !", c.com);
+        if (c.geraet[0])
+            geraetfehler(c, "\nError: cannot open %s !", port);
+        else
+            geraetfehler(c, "\nError: cannot open COM%d: !", c.com);
         if (*COMgrund())
             fprintf(c.con, "\n%s", COMgrund());
         return 0;
     }
     c.aktbaud = 9600;
     c.offen = 0;
-    fprintf(c.con, "\nconnecting %s on COM%d: ", zel[c.zelnr].name, c.com);
+    fprintf(c.con, "\nconnecting %s on %s: ", zel[c.zelnr].name, port);
     fflush(c.con);
     c.orgbaud = checkzel(c);
     if (c.orgbaud >= 0)
         return 1;
     fprintf(c.con, " not found !");
+    char text[NAMELEN + 3 * ERRLEN];
+    snprintf(text, sizeof text, "%s not found on %s !", zel[c.zelnr].name, port);
+    diagnose(c, "error", text);
     zeltrennen(c);
     return 0;
 }

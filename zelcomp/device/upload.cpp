@@ -16,14 +16,14 @@ static int dateiladen(zelctx &c)
 {
     FILE *fp = fopen(c.outfile, "rb");
     if (!fp) {
-        fprintf(c.con, "\n Cannot open file %s !", c.outfile);
+        geraetfehler(c, "\n Cannot open file %s !", c.outfile);
         return 0;
     }
     c.eepdateilen = (long)fread(c.eepdatei, 1, sizeof c.eepdatei, fp);
     int mehr = fgetc(fp) != EOF;
     fclose(fp);
     if (mehr || !eeppruefen(c.eepdatei, c.eepdateilen, c.eepin) || c.eepin.zelnr < 0) {
-        fprintf(c.con, "\n %s is not a valid EEPROM-File for a ZEL !", c.outfile);
+        geraetfehler(c, "\n %s is not a valid EEPROM-File for a ZEL !", c.outfile);
         return 0;
     }
     c.zelnr = c.eepin.zelnr;
@@ -50,7 +50,7 @@ static int softbaudschreiben(zelctx &c)
 
 static int fehlerantwort(zelctx &c, long pos)
 {
-    fprintf(c.con, "\nError: Cannot program EEPROM at filepos %ld !", pos);
+    geraetfehler(c, "\nError: Cannot program EEPROM at filepos %ld !", pos);
     return 0;
 }
 
@@ -65,7 +65,7 @@ static int strom(zelctx &c)
     while (ok && pos < c.eepdateilen) {
         if (!COMwrite(c.eepdatei[pos])) {
             fsende(c, pos);
-            fprintf(c.con, "\nError: Timeout (CTS) !");
+            geraetfehler(c, "\nError: Timeout (CTS) !");
             return 0;
         }
         pos++;
@@ -105,7 +105,7 @@ static int streamende(zelctx &c)
         still = rest == vorher ? still + 1 : 0;
         vorher = rest;
         if (still > _comtohs) {
-            fprintf(c.con, "\nError: Timeout (CTS) !");
+            geraetfehler(c, "\nError: Timeout (CTS) !");
             return 0;
         }
     }
@@ -127,12 +127,12 @@ static int pruefen(zelctx &c)
     fsende(c, da);
     long adr = ERSTEADR + da;
     if (grund == LESEANDERS) {
-        fprintf(c.con, "\nError: verify failed at address %ld (wrote 0x%02X, read 0x%02X) !", adr,
+        geraetfehler(c, "\nError: verify failed at address %ld (wrote 0x%02X, read 0x%02X) !", adr,
                 e.speicher[adr], b[da]);
         return 0;
     }
     if (grund == LESESTUMM) {
-        fprintf(c.con, "\nError: verify failed at address %ld (no reply) !", adr);
+        geraetfehler(c, "\nError: verify failed at address %ld (no reply) !", adr);
         return 0;
     }
     fprintf(c.con, "\nVerified: %ld bytes", e.datenbytes);
@@ -145,7 +145,7 @@ static int verbunden(zelctx &c)
 {
     long groesse = c.eepin.groesse;
     if (groesse > c.eepadrmax + 1L) {
-        fprintf(c.con, "\nnot enough EEPROM Memory !  (%ld bytes are needed)", groesse);
+        geraetfehler(c, "\nnot enough EEPROM Memory !  (%ld bytes are needed)", groesse);
         return 0;
     }
     if (baudindex(c.newbaud) >= 0)
@@ -153,7 +153,7 @@ static int verbunden(zelctx &c)
     else
         fprintf(c.con, "\nprogram file <%s> with %ld baud", c.outfile, (long)zelbaud[c.orgbaud]);
     if (writeprotect(c)) {
-        fprintf(c.con, "\nError: Zel is write protected !");
+        geraetfehler(c, "\nError: Zel is write protected !");
         return 0;
     }
     int ok = 1;

@@ -15,7 +15,18 @@ void zeilenrest(zelctx &c, int nr);
 // 1 when name leads to a file read in this run.
 int isteingabe(const zelctx &c, const char *name);
 int getfilename(zelctx &c, char *buf);
+// Reports a counted error: console, ERROR.OUT and diagnose.
 void showerror(zelctx &c, const char *msg);
+// The one way out of every diagnostic: the file and line being read, the
+// column of spalte and the message go to the context's senke when one is
+// set, else (errors only with --batch) to diag as
+// FILE:LINE:COLUMN: art: text, the source line and a caret under the
+// column; with no file being read as zelcomp: art: text. Counts nothing.
+void diagnose(zelctx &c, const char *art, const char *text);
+// Writes one diagnostic in that printed form.
+void diagdrucken(FILE *f, const zeldiag &d);
+// Makes the next report point at p, a place in zeile.
+void spaltebei(zelctx &c, const char *p);
 // Writes n bytes of text to f on one line: a line end in it becomes a blank.
 void einzeilig(FILE *f, const char *text, int n);
 
@@ -41,6 +52,9 @@ const long GROESSEOFFEN = 0x7FFFFFFFL;
 // the bytes actually read; 1 when it is there. A file that cannot be
 // opened is reported with nichtda (its %s the name), a larger one with zugross.
 int ladedatei(zelctx &c, const char *name, long max, const char *nichtda, const char *zugross);
+// Reports msg as fehler does, but gives diagnose the formatted text, which
+// says more than the console's fixed message (what was expected).
+void fehlerlang(zelctx &c, const char *msg, const char *fmt, ...) __attribute__((format(printf, 3, 4)));
 // Formats a message into err (cut to fit) and reports it.
 void fehler(zelctx &c, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
 // With -W, writes FILE:LINE: warning: and the formatted text to diag;

@@ -245,6 +245,7 @@ int readzeile(zelctx &c)
     if (r == 0)
         return 0;
     q.line++;
+    c.spalte = 0;
     c.zptr = c.zeile;
     c.zulang = 0;
     // Each character would be read as bytes with NULs between them: one
@@ -289,6 +290,7 @@ int getfilename(zelctx &c, char *buf)
     char *p = strchr(c.zptr, '<');
     if (!p) {
         buf[0] = 0;
+        spaltebei(c, c.zptr + strlen(c.zptr));
         fehler(c, "Cannot found a Filename !");
         c.zptr += strlen(c.zptr);
         return 0;
@@ -310,30 +312,88 @@ void einzeilig(FILE *f, const char *text, int n)
     }
 }
 
-// One line in the form compilers use, so that an editor can jump to it:
-// FILE:LINE: kind: text, or the program's name when no file is open. The
-// line ends that some messages carry for the console, before or after
-// them, are left out, and one inside a text or a name becomes a blank, so
-// that every report is one line.
-static void diagzeile(const zelctx &c, const char *art, const char *text)
+void spaltebei(zelctx &c, const char *p)
 {
-    while (*text == '\n' || *text == ' ')
-        text++;
-    int n = (int)strlen(text);
-    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == ' '))
-        n--;
-    if (c.filenr >= 0) {
-        const char *name = c.datei[c.filenr].name;
-        einzeilig(c.diag, name, (int)strlen(name));
-        fprintf(c.diag, ":%d: ", c.datei[c.filenr].line);
-    } else
-        fprintf(c.diag, "zelcomp: ");
-    fprintf(c.diag, "%s: ", art);
-    einzeilig(c.diag, text, n);
-    putc('\n', c.diag);
+    if (p >= c.zeile && p < c.zeile + ZEILEN)
+        c.spalte = (int)(p - c.zeile) + 1;
 }
 
-void showerror(zelctx &c, const char *msg)
+// The column a report points at: the one a handler named, else the
+// line's first character that is not blank.
+static int meldespalte(const zelctx &c)
+{
+    if (c.spalte > 0)
+        return c.spalte;
+    int i = 0;
+    while (c.zeile[i] == ' ' || c.zeile[i] == '\t')
+        i++;
+    return i + 1;
+}
+
+// The source line and under it a caret at the column, as compilers show
+// them: tabs stay tabs so that the caret stands under its character, and
+// a character of several UTF-8 bytes takes one place.
+static void zeigestelle(FILE *f, const char *zeile, int spalte)
+{
+    einzeilig(f, zeile, (int)strlen(zeile));
+    putc('\n', f);
+    for (int i = 0; i < spalte - 1 && zeile[i]; i++) {
+        unsigned char ch = (unsigned char)zeile[i];
+        if ((ch & 0xC0) != 0x80)
+            putc(ch == '\t' ? '\t' : ' ', f);
+    }
+    fputs("^\n", f);
+}
+
+void diagdrucken(FILE *f, const zeldiag &d)
+{
+    if (d.datei) {
+        einzeilig(f, d.datei, (int)strlen(d.datei));
+        if (d.zeile > 0)
+            fprintf(f, ":%d", d.zeile);
+        if (d.zeile > 0 && d.spalte > 0)
+            fprintf(f, ":%d", d.spalte);
+        fputs(": ", f);
+    } else
+        fputs("zelcomp: ", f);
+    fprintf(f, "%s: %s\n", d.art, d.text);
+    if (d.quelltext && d.quelltext[0] && d.zeile > 0 && d.spalte > 0)
+        zeigestelle(f, d.quelltext, d.spalte);
+}
+
+void diagnose(zelctx &c, const char *art, const char *text)
+{
+    // The line ends and blanks some messages carry for the console go,
+    // and a line end inside one becomes a blank.
+    while (*text == '\n' || *text == ' ')
+        text++;
+    char t[NAMELEN + 3 * ERRLEN];
+    int n = 0;
+    for (; text[n] && n < (int)sizeof t - 1; n++) {
+        char ch = text[n];
+        t[n] = ch == '\n' || ch == '\r' || ch == '\v' || ch == '\f' ? ' ' : ch;
+    }
+    while (n > 0 && t[n - 1] == ' ')
+        n--;
+    t[n] = 0;
+    const quelle *q = c.filenr >= 0 ? &c.datei[c.filenr] : nullptr;
+    zeldiag d;
+    d.datei = q ? q->name : nullptr;
+    d.zeile = q ? q->line : 0;
+    d.spalte = q ? meldespalte(c) : 0;
+    d.art = art;
+    d.text = t;
+    d.quelltext = q ? c.zeile : nullptr;
+    c.spalte = 0;
+    if (c.senke)
+        c.senke(c.senkeziel, d);
+    else if (c.batch || strcmp(art, "error") != 0)
+        diagdrucken(c.diag, d);
+}
+
+// msg goes to the console and the log, lang (what was expected, where a
+// caller knows it) to diagnose.
+static void melden(zelctx &c, const char *msg, const char *lang)
 {
     const quelle *q = c.filenr >= 0 ? &c.datei[c.filenr] : nullptr;
     if (c.fperr) {
@@ -344,9 +404,24 @@ void showerror(zelctx &c, const char *msg)
     if (q)
         fprintf(c.con, "\nError in file <%s> line %d", q->name, q->line);
     fprintf(c.con, "\n--> %s%s\n", c.zeile, msg);
-    if (c.batch)
-        diagzeile(c, "error", msg);
+    diagnose(c, "error", lang);
     c.errors++;
+}
+
+void showerror(zelctx &c, const char *msg)
+{
+    melden(c, msg, msg);
+}
+
+void fehlerlang(zelctx &c, const char *msg, const char *fmt, ...)
+{
+    char lang[3 * ERRLEN];
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(lang, sizeof lang, fmt, ap);
+    va_end(ap);
+    snprintf(c.err, sizeof c.err, "%s", msg);
+    melden(c, c.err, lang);
 }
 
 const char ERRORLOG[] = "ERROR.OUT";
@@ -396,12 +471,12 @@ void fehler(zelctx &c, const char *fmt, ...)
 
 void warnung(zelctx &c, const char *fmt, ...)
 {
-    if (!c.warnen)
+    if (!c.warnen && !c.senke)
         return;
     char text[2 * ERRLEN];
     va_list ap;
     va_start(ap, fmt);
     vsnprintf(text, sizeof text, fmt, ap);
     va_end(ap);
-    diagzeile(c, "warning", text);
+    diagnose(c, "warning", text);
 }

@@ -32,8 +32,11 @@ static int durch(zelctx &c, int a, int b)
 // -W: an operator with no operand after it, as in 1- or 2*, takes 0 for it.
 static void operand(zelctx &c, char op)
 {
+    const char *opstelle = c.zptr - 1;
     nxtzeichen(c, 0);
     int ch = *c.zptr;
+    if (ch != '(' && ch != '-' && ch != '%' && ch != '$' && !isnamech(ch))
+        spaltebei(c, opstelle);
     if (ch != '(' && ch != '-' && ch != '%' && ch != '$' && !isnamech(ch))
         warnung(c, "nothing after operator \"%c\", 0 taken", op);
 }
@@ -159,6 +162,7 @@ static void restzeichen(zelctx &c, const char *start, const char *ende, int wert
     const char *rest = ende;
     while (haengtan(*rest))
         rest++;
+    spaltebei(c, ende);
     warnung(c, "\"%.*s\" read as %d, \"%.*s\" left unread", (int)(rest - start), start,
             wert, (int)(rest - ende), ende);
 }
@@ -172,6 +176,8 @@ int zahl(zelctx &c)
         minuszeichen = 1;
         nxtzeichen(c, 1);
         if (*c.zptr == '(')
+            spaltebei(c, start);
+        if (*c.zptr == '(')
             warnung(c, "sign before \"(\" ignored: \"-\" read as 0, \"(\" left unread; "
                        "write 0-(...) to negate");
     }
@@ -183,15 +189,22 @@ int zahl(zelctx &c)
         v = ziffern(c, 16, &ende, &luecke);
     } else if (*c.zptr == '_' || isletter(*c.zptr)) {
         char name[KONSTNAME];
-        // A refused name has been reported already and counts 0.
-        if (getkonststr(c, name))
+        const char *nameanf = c.zptr;
+        // A refused name has been reported already and counts 0; an
+        // undefined one is reported where it begins.
+        if (getkonststr(c, name)) {
+            spaltebei(c, nameanf);
             v = (uint32_t)konstwert(c, name);
+            c.spalte = 0;
+        }
         ende = c.zptr;
     } else {
         v = ziffern(c, 10, &ende, &luecke);
     }
     int wert = alsint(minuszeichen ? 0u - v : v);
     // -W: digits apart are still one number, "1 2" is 12.
+    if (luecke)
+        spaltebei(c, start);
     if (luecke)
         warnung(c, "blank inside a number: \"%.*s\" read as %d", (int)(ende - start), start, wert);
     restzeichen(c, start, ende, wert);

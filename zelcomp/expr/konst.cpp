@@ -28,6 +28,7 @@ int getkonststr(zelctx &c, char *buf)
     buf[0] = 0;
     nxtzeichen(c, 0);
     if (*c.zptr != '_' && !isletter(*c.zptr)) {
+        spaltebei(c, c.zptr);
         fehler(c, "Constant must begin with '_' or 'A'-'Z' !");
         return 0;
     }

@@ -27,5 +27,13 @@ struct befinfo {
 };
 // Row i of the table with the limits of model zelnr; 0 past the last row.
 int befehlinfo(int i, int zelnr, befinfo &b);
+// Row i of the table as one line of text for people (zelcomp --commands,
+// an editor's hover): the letters, the parameters in words, the models.
+// With zelnr 0..4 the limits are those of that model, and a command it
+// does not take gives an empty line; with -1 every command, limits that
+// follow the model written with datamax. 0 past the last row.
+int befehlzeile(int i, int zelnr, char *buf, size_t n);
+// Row of the command with these letters (any case), -1 for none.
+int befehlsuche(const char *buchstaben);
 
 #endif

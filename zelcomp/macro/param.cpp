@@ -19,6 +19,7 @@ int befbyte(zelctx &c, int b)
 // Copies a quoted string byte for byte, counting into n; 0 when bef ran full.
 static int zeichenkette(zelctx &c, int &n)
 {
+    const char *anf = c.zptr;
     char q = *c.zptr++;
     int hoch = 0;
     while (*c.zptr && *c.zptr != q) {
@@ -33,6 +34,8 @@ static int zeichenkette(zelctx &c, int &n)
     // Text saved as UTF-8 gives two or more bytes for a letter like an
     // umlaut, and the module shows each of them as a character of its own.
     if (hoch)
+        spaltebei(c, anf);
+    if (hoch)
         warnung(c, "%d byte(s) above 127 in a string, stored as they are "
                    "(a UTF-8 letter is 2 to 4 bytes)", hoch);
     return 1;
@@ -40,8 +43,10 @@ static int zeichenkette(zelctx &c, int &n)
 
 // One value as one byte. A negative value down to -128 is the byte of
 // its two's complement on purpose (-1 is 255); beyond that it is cut.
-static int wertbyte(zelctx &c, int v)
+static int wertbyte(zelctx &c, int v, const char *stelle)
 {
+    if (v < -128 || v > 255)
+        spaltebei(c, stelle);
     if (v < -128 || v > 255)
         warnung(c, "value %d does not fit in a byte, %d stored", v, v & 0xFF);
     return befbyte(c, v & 0xFF);
@@ -68,10 +73,11 @@ int parameter(zelctx &c)
             // consumed: end the list on it, so the caller sees that it
             // did not stop at a regular end.
             if (c.zptr == vor) {
+                spaltebei(c, vor);
                 fehler(c, "illegal character in parameter list !");
                 return n;
             }
-            if (!wertbyte(c, v)) {
+            if (!wertbyte(c, v, vor)) {
                 fehler(c, "wrong number of parameters");
                 return n;
             }

@@ -25,8 +25,20 @@ static int tickvorbei(int *tick)
 
 // A variable set but empty is a mistake (a simulator whose line was read
 // before it was written), not a wish for the default port.
+// The device named on the command line (-P), which replaces every port's.
+static char _geraet[1024];
+
+void COMgeraet(const char *name)
+{
+    snprintf(_geraet, sizeof _geraet, "%s", name ? name : "");
+}
+
 int comgeraet(int n, const char *standard, char *name, size_t size, char *grund, size_t grundlen)
 {
+    if (_geraet[0]) {
+        int len = snprintf(name, size, "%s", _geraet);
+        return len > 0 && (size_t)len < size;
+    }
     char var[16];
     snprintf(var, sizeof var, "ZEL_COM%d", n);
     const char *p = getenv(var);

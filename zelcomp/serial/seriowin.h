@@ -13,6 +13,9 @@ extern int _comtohs;                // ticks COMwrite waits for the line at most
 int clockhs(void);
 void wartehs(int n);
 int COMopen(int n, long baud);
+// The device every later COMopen opens whatever its port number; "" or
+// nullptr for the device of the port number again.
+void COMgeraet(const char *name);
 void COMclose(void);
 void COMbaudrate(long baud);
 int COMread(int t);
