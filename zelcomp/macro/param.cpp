@@ -31,6 +31,10 @@ static int zeichenkette(zelctx &c, int &n)
     }
     if (*c.zptr == q)
         c.zptr++;
+    else {
+        spaltebei(c, anf);
+        warnung(c, "string not closed: %c missing, the string runs to the end of the line", q);
+    }
     // Text saved as UTF-8 gives two or more bytes for a letter like an
     // umlaut, and the module shows each of them as a character of its own.
     if (hoch)
