@@ -151,6 +151,9 @@ struct zelctx {
     FILE *conin;               // where typed answers come from (stdin)
     int batch;                 // 1 = --batch: no prompt, no wait, errors also on diag
     int warnen;                // 1 = -W: warnings on diag; never counted
+    const unsigned *zeichensatz; // --charset: strings are read as UTF-8 and stored in this set
+                               // (cp437 or latin1, font/font.h); nullptr: their bytes as they are
+    const char *satzname;      // the set's name for messages ("code page 437", "Latin-1"); nullptr for none
     char incdir[MAXINC][NAMELEN]; // -I directories, searched in this order
     int incanz;                // directories in incdir, 0..MAXINC
     FILE *diag;                // lines for editors, FILE:LINE:COLUMN: kind: text (stderr)
