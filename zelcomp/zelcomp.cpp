@@ -39,6 +39,8 @@ static const char hilfe[] =
     "                directory of the file naming them; may be repeated\n"
     "  --charset=SET read strings as UTF-8 and store them in SET: cp437 (the\n"
     "                internal fonts) or latin1\n"
+    "  -MD           also write NAME.d, a make rule: the outputs depend on\n"
+    "                every file the run read\n"
     "  -W            warn on stderr where a value is silently changed\n"
     "  --batch       no banner, no prompt and no wait for RETURN; each error and\n"
     "                upload failure also on stderr as FILE:LINE:COLUMN: error:\n"
@@ -84,6 +86,9 @@ void zelinit(zelctx &c)
     c.softbaud = -1;
     c.newbaud = 0;
     c.eepobjfile = 0;
+    c.abhdatei = 0;
+    c.abhlen = 0;
+    c.depfile[0] = 0;
     c.str[0] = c.outfile[0] = c.objfile[0] = 0;
     c.zeile[0] = 0;
     c.zulang = 0;
@@ -292,6 +297,10 @@ static int kommandozeile(zelctx &c, int argc, char **argv, int *nutz, int *gedru
         case 'o':
             c.eepobjfile = 1;
             break;
+        case 'm':
+            if (strcasecmp(a, "-MD") == 0)
+                c.abhdatei = 1;
+            break;
         case 'w':
             c.warnen = 1;
             break;
@@ -347,6 +356,8 @@ static int ausgabenamen(zelctx &c)
     size_t n = strlen(c.outfile);
     memcpy(c.objfile, c.outfile, n);
     memcpy(c.objfile + n, ".EEO", 5);
+    memcpy(c.depfile, c.outfile, n);
+    memcpy(c.depfile + n, ".d", 3);
     memcpy(c.outfile + n, ".EEP", 5);
     return 0;
 }
