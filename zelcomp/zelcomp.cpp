@@ -5,6 +5,7 @@
 #include "expr/expr.h"
 #include "macro/macro.h"
 #include "device/device.h"
+#include "font/font.h"
 #include "driver/os.h"
 #include "serial/seriowin.h"
 
@@ -36,6 +37,10 @@ static const char hilfe[] =
     "  -I<dir>       look for files named in the source (INCLUDE, PICTURE, FONT,\n"
     "                #S, #UL) also in dir, after the current directory and the\n"
     "                directory of the file naming them; may be repeated\n"
+    "  --charset=SET read strings as UTF-8 and store them in SET: cp437 (the\n"
+    "                internal fonts) or latin1\n"
+    "  -MD           also write NAME.d, a make rule: the outputs depend on\n"
+    "                every file the run read\n"
     "  -W            warn on stderr where a value is silently changed\n"
     "  --batch       no banner, no prompt and no wait for RETURN; each error and\n"
     "                upload failure also on stderr as FILE:LINE:COLUMN: error:\n"
@@ -81,6 +86,9 @@ void zelinit(zelctx &c)
     c.softbaud = -1;
     c.newbaud = 0;
     c.eepobjfile = 0;
+    c.abhdatei = 0;
+    c.abhlen = 0;
+    c.depfile[0] = 0;
     c.str[0] = c.outfile[0] = c.objfile[0] = 0;
     c.zeile[0] = 0;
     c.zulang = 0;
@@ -94,6 +102,8 @@ void zelinit(zelctx &c)
     c.con = stdout;
     c.conin = stdin;
     c.batch = c.warnen = 0;
+    c.zeichensatz = nullptr;
+    c.satzname = nullptr;
     c.incanz = 0;
     c.diag = stderr;
     c.senke = nullptr;
@@ -134,12 +144,19 @@ static int includeverz(zelctx &c, const char *dir)
 
 // Options of two dashes; one not known is ignored like every other
 // unknown option. --help and --version are answered before all else.
-static void langoption(zelctx &c, const char *a)
+static int langoption(zelctx &c, const char *a)
 {
     if (strcmp(a, "--batch") == 0)
         c.batch = 1;
     else if (strcmp(a, "--verify") == 0)
         c.verify = 1;
+    else if (strncmp(a, "--charset=", 10) == 0) {
+        c.zeichensatz = zeichensatz(a + 10);
+        c.satzname = strcmp(a + 10, "cp437") == 0 ? "code page 437" : "Latin-1";
+        if (!c.zeichensatz)
+            return nutzfehler(c, "--charset takes cp437 or latin1, not ", a + 10);
+    }
+    return 1;
 }
 
 // --commands [MODEL]: the display command table, one command a line;
@@ -280,6 +297,10 @@ static int kommandozeile(zelctx &c, int argc, char **argv, int *nutz, int *gedru
         case 'o':
             c.eepobjfile = 1;
             break;
+        case 'm':
+            if (strcasecmp(a, "-MD") == 0)
+                c.abhdatei = 1;
+            break;
         case 'w':
             c.warnen = 1;
             break;
@@ -287,7 +308,7 @@ static int kommandozeile(zelctx &c, int argc, char **argv, int *nutz, int *gedru
             r = includeverz(c, a + 2);
             break;
         case '-':
-            langoption(c, a);
+            r = langoption(c, a);
             break;
         }
         if (!r)
@@ -335,6 +356,8 @@ static int ausgabenamen(zelctx &c)
     size_t n = strlen(c.outfile);
     memcpy(c.objfile, c.outfile, n);
     memcpy(c.objfile + n, ".EEO", 5);
+    memcpy(c.depfile, c.outfile, n);
+    memcpy(c.depfile + n, ".d", 3);
     memcpy(c.outfile + n, ".EEP", 5);
     return 0;
 }

@@ -19,6 +19,7 @@ enum {
     NAMELEN = 256,             // a file name with its zero
     MAXDATEI = 10,             // files open at once: the main file and nested includes
     MAXEINGABE = 1024,         // distinct input files whose identity a run keeps
+    ABHLEN = 32768,            // the names of the files read, for -MD, each with its zero
     MAXKONST = 1024,           // constants, the predefined ones included
     KONSTNAME = 30,            // 29 characters and the terminating zero
     BEFLEN = 270,              // one encoded display command
@@ -96,12 +97,16 @@ struct zelctx {
     char errtmp[NAMELEN + 16]; // the temporary file fperr writes until it becomes ERROR.OUT; empty for none
     osident eingabe[MAXEINGABE];   // every file read in this run, no two alike
     int eingabeanz;                // used entries of eingabe, 0..MAXEINGABE
+    char abh[ABHLEN];              // -MD: names of the files read, as opened, one after the other, each ended by a zero
+    int abhlen;                    // bytes used in abh, 0..ABHLEN; -1 when a name found no room
 
     // driver/output.cpp: the output files
     char outfile[NAMELEN];     // the upload file: NAME.EEP or a DESTINATION line's name;
                                // in an upload-only run the file sent
     char objfile[NAMELEN];     // the object file NAME.EEO
     int eepobjfile;            // 1 = -o: the object file is written too, else 0
+    int abhdatei;              // 1 = -MD: the make rule NAME.d is written too, else 0
+    char depfile[NAMELEN];     // NAME.d, named as the object file is
     int wrblksize;             // data bytes one block carries at most, 64..832 in steps of 64
     int wraktblk;              // counter of the next block, from 0
     int wradr;                 // EEPROM address of the next byte written, from 16
@@ -151,6 +156,9 @@ struct zelctx {
     FILE *conin;               // where typed answers come from (stdin)
     int batch;                 // 1 = --batch: no prompt, no wait, errors also on diag
     int warnen;                // 1 = -W: warnings on diag; never counted
+    const unsigned *zeichensatz; // --charset: strings are read as UTF-8 and stored in this set
+                               // (cp437 or latin1, font/font.h); nullptr: their bytes as they are
+    const char *satzname;      // the set's name for messages ("code page 437", "Latin-1"); nullptr for none
     char incdir[MAXINC][NAMELEN]; // -I directories, searched in this order
     int incanz;                // directories in incdir, 0..MAXINC
     FILE *diag;                // lines for editors, FILE:LINE:COLUMN: kind: text (stderr)

@@ -86,3 +86,22 @@ TEST(Befehle, UnknownModelIsAUsageError)
                              "; the models are ZEL310-2, ZEL420-3, ZEL530-4, ZEL530-5, QO417-2R8\n");
     }
 }
+
+// The reference shows the table between its two markers exactly as
+// --commands prints it, so the two cannot drift apart.
+TEST(Befehle, ReferenceHoldsTheTable)
+{
+    std::string doku = readfile(std::string(ZEL_TESTDATA) + "/../../docs/language.md");
+    std::string anfang = "<!-- commands: begin -->\n```\n", ende = "```\n<!-- commands: end -->";
+    size_t a = doku.find(anfang), e = doku.find(ende);
+    ASSERT_NE(a, std::string::npos);
+    ASSERT_NE(e, std::string::npos);
+    a += anfang.size();
+    tempdir d;
+    EXPECT_EQ(doku.substr(a, e - a), runzel(d.path, {"--commands"}).out)
+        << "docs/language.md: put the output of zelcomp --commands between the markers";
+    // every model in the table and every predefined constant is named
+    for (const char *wort : {"ZEL310-2", "ZEL420-3", "ZEL530-4", "ZEL530-5", "QO417-2R8", "INTERN4x6",
+                             "INTERN5x6", "INTERN6x8", "INTERN8x8", "INTERN8x16", "`A` to `Z`", "datamax"})
+        EXPECT_NE(doku.find(wort), std::string::npos) << wort;
+}

@@ -194,6 +194,16 @@ INSTANTIATE_TEST_SUITE_P(Cli, Warning, testing::Values(
     warnfall{"MinusWithNothingAfter", "MAKRO 1\n#S 1-\n", "nothing after operator \"-\", 0 taken", 5},
     warnfall{"PlusBeforeAComma", "MAKRO 1\n#S 1+ ,2\n", "nothing after operator \"+\", 0 taken", 5},
     warnfall{"TimesBeforeAComment", "X = 2* ; twice\n", "nothing after operator \"*\", 0 taken", 6},
+    warnfall{"KeywordRunningOn", "MAKROBLAH 4\n",
+             "\"MAKROBLAH\" read as MAKRO: a keyword is known by its first 4 letters", 1},
+    warnfall{"KeywordMisspelt", "MAKRO 1\n#S 1\n  TOUCHMACRO 2\n",
+             "\"TOUCHMACRO\" read as TOUCHMAKRO: a keyword is known by its first 4 letters", 3},
+    warnfall{"ComWord", "COMMENT 9600\n",
+             "\"COMMENT\" read as COM: a keyword is known by its first 3 letters", 1},
+    warnfall{"StringNotClosed", "MAKRO 1\n#ZL 1,2,'abc\n",
+             "string not closed: ' missing, the string runs to the end of the line", 9},
+    warnfall{"NoneForKeywords", "MAKRO 1\n#S 1\nTouchmakro 2\n#S 1\nCOM 9600\nbaud 9600\nPORTMAKRO 1\n#ZL 1,2,\"a'\"\n",
+             "", 1},
     warnfall{"NoneForGroupedDigits", "X = 1 000 000 + 12 345 + $FFFF 0000 + %1010 1010 + %1 0101\n", "", 1},
     warnfall{"NoneForWhatIsMeant", "X = 1 000 + $FF 00 + 2*-A\nMAKRO 1\n#S -1,-128,255,'AB'12 A\n",
              "", 1}),
@@ -272,4 +282,17 @@ TEST(Cli, ManualPagesFormatCleanly)
         EXPECT_EQ(r.status, 0) << seite;
         EXPECT_EQ(r.err, "") << seite;
     }
+}
+
+// -W and --batch: a picture directive spelt short is read, and its file is
+// then missing; both are said, each at its line.
+TEST(Cli, KeywordWarningBeforeTheError)
+{
+    tempdir d;
+    writefile(d / "p.mac", "PICTUR 1 <x>\n");
+    runresult r = runzel(d.path, {"-W", "--batch", "p.mac"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "p.mac:1:1: warning: \"PICTUR\" read as PICTURE: a keyword is known by its first 4 letters\n"
+                     "PICTUR 1 <x>\n^\n"
+                     "p.mac:1:1: error: Cannot Open Picturefile <x> !\nPICTUR 1 <x>\n^\n");
 }

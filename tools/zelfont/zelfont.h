@@ -9,6 +9,8 @@
 
 #include <cstdio>
 
+#include "font/font.h"
+
 enum {
     CODES = 256,
     ZELLEMAX = 16,                          // largest cell side in dots
@@ -48,10 +50,7 @@ struct zelfont {
 int optionen(zelfont &z, int argc, char **argv);
 void usage(FILE *out);
 
-// character sets (charset.cpp)
-extern const unsigned cp437[CODES];
-extern const unsigned latin1[CODES];
-const unsigned *zeichensatz(const char *name);  // nullptr when unknown
+// character sets: cp437, latin1 and zeichensatz from font/font.h
 int zeichencode(const zelfont &z, unsigned u);  // code of character u, -1 when none
 
 // the font (face.cpp): messages on stderr, 1 when it worked

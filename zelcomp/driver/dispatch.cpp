@@ -181,6 +181,24 @@ static void ausfuehren(zelctx &c, const direktivdef &d, char *start)
     }
 }
 
+// -W: a keyword is known by its first letters, so MAKROBLAH, PICTUR and
+// TOUCHMACRO pass for MAKRO, PICTURE and TOUCHMAKRO. Only the keyword
+// itself, and COM followed by the port's digits, pass without a word.
+static void schreibweise(zelctx &c, const direktivdef &d)
+{
+    if (d.aufzeile != WORT || strcasecmp(c.str, d.keyword) == 0)
+        return;
+    if (d.art == COMDIR) {
+        const char *p = c.str + 3;
+        while (isdigit10(*p))
+            p++;
+        if (!*p)
+            return;
+    }
+    warnung(c, "\"%s\" read as %s: a keyword is known by its first %d letters", c.str, d.keyword,
+            d.zeichen);
+}
+
 static void direktive(zelctx &c, char *start)
 {
     const direktivdef *d = suchedirektive(c.str, start);
@@ -188,6 +206,7 @@ static void direktive(zelctx &c, char *start)
         fehler(c, "Unknown Command !");
         return;
     }
+    schreibweise(c, *d);
     if (d->schliesst == SCHLIESST)
         closemakro(c);
     ausfuehren(c, *d, start);

@@ -85,7 +85,7 @@ static void schliesse(zelctx &c, ausgabe &a)
 static void einsetzen(zelctx &c, ausgabe *a, int n)
 {
     int alle = 1;
-    const char *tmp[2], *ziel[2];
+    const char *tmp[3], *ziel[3];
     for (int i = 0; i < n; i++) {
         alle &= a[i].ok;
         tmp[i] = a[i].tmp;
@@ -185,12 +185,56 @@ void writeeep(zelctx &c)
     einsetzen(c, &a, 1);
 }
 
+// A name in a make rule: a blank, '#' and '\\' before them escaped by a
+// backslash, '$' doubled, as make reads them back.
+static void makename(ausgabe &a, const char *name)
+{
+    for (const char *p = name; *p; p++) {
+        if (*p == ' ' || *p == '#' || *p == '\t')
+            schreibe(a, "\\", 1);
+        else if (*p == '$')
+            schreibe(a, "$", 1);
+        schreibe(a, p, 1);
+    }
+}
+
+// -MD: NAME.d, the rule that the outputs depend on every file the run
+// read (source, includes, pictures, fonts, data files), as compilers write
+// it for make.
+static void abhdatei(zelctx &c, ausgabe &a)
+{
+    if (c.abhlen < 0) {
+        fehler(c, "Too many files read for %s !", c.depfile);
+        a.name = c.depfile;
+        a.f = nullptr;
+        a.tmp[0] = 0;
+        a.ok = 0;
+        return;
+    }
+    if (oeffne(c, a, c.depfile)) {
+        makename(a, c.outfile);
+        if (c.eepobjfile) {
+            schreibe(a, " ", 1);
+            makename(a, c.objfile);
+        }
+        schreibe(a, ":", 1);
+        for (int i = 0; i < c.abhlen; i += (int)strlen(c.abh + i) + 1) {
+            schreibe(a, " \\\n ", i ? 4 : 1);
+            makename(a, c.abh + i);
+        }
+        schreibe(a, "\n", 1);
+    }
+    schliesse(c, a);
+}
+
 void writeausgaben(zelctx &c)
 {
-    ausgabe a[2];
+    ausgabe a[3];
     int n = 0;
     if (c.eepobjfile)
         objdatei(c, a[n++]);
     eepdatei(c, a[n++]);
+    if (c.abhdatei)
+        abhdatei(c, a[n++]);
     einsetzen(c, a, n);
 }

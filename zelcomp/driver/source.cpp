@@ -34,12 +34,27 @@ static int eingabenr(const zelctx &c, const osident &id)
     return -1;
 }
 
-// Keeps the identity of a file being read, so that no output replaces it.
-static void merkeingabe(zelctx &c, FILE *f)
+// Keeps the name of a file read for the make rule of -MD.
+static void merkname(zelctx &c, const char *name)
+{
+    int n = (int)strlen(name) + 1;
+    if (c.abhlen < 0 || c.abhlen + n > ABHLEN) {
+        c.abhlen = -1;
+        return;
+    }
+    memcpy(c.abh + c.abhlen, name, n);
+    c.abhlen += n;
+}
+
+// Keeps the identity of a file being read, so that no output replaces it,
+// and its name the first time it is read.
+static void merkeingabe(zelctx &c, FILE *f, const char *name)
 {
     osident id;
-    if (osidstrom(f, id) && eingabenr(c, id) < 0 && c.eingabeanz < MAXEINGABE)
+    if (osidstrom(f, id) && eingabenr(c, id) < 0 && c.eingabeanz < MAXEINGABE) {
         c.eingabe[c.eingabeanz++] = id;
+        merkname(c, name);
+    }
 }
 
 int isteingabe(const zelctx &c, const char *name)
@@ -62,7 +77,7 @@ FILE *bytedatei(zelctx &c, const char *name, long *size)
         return nullptr;
     }
     *size = art == OSDATEI ? n : GROESSEOFFEN;
-    merkeingabe(c, f);
+    merkeingabe(c, f, name);
     return f;
 }
 

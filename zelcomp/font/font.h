@@ -5,6 +5,14 @@
 #include "../zelcomp.h"
 
 int font2eep(zelctx &c);
+
+// The module's character sets as Unicode, one entry per code, 0 for a
+// control code (charset.cpp); zelfont and the string reader share them.
+enum { ZEICHEN = 256 };
+extern const unsigned cp437[ZEICHEN];
+extern const unsigned latin1[ZEICHEN];
+const unsigned *zeichensatz(const char *name);  // "cp437" or "latin1"; nullptr when unknown
+int zeichenbyte(const unsigned *satz, unsigned u);  // code of character u in satz, -1 when none
 void fnt2fv(const zelctx &c, const unsigned char *fnt, unsigned char *rec);
 void fnt2fh(const zelctx &c, const unsigned char *fnt, unsigned char *rec);
 

@@ -3,6 +3,7 @@
 #include "macro.h"
 #include "../driver/driver.h"
 #include "../expr/expr.h"
+#include "../font/font.h"
 
 #include <cstdio>
 
@@ -16,12 +17,61 @@ int befbyte(zelctx &c, int b)
     return 1;
 }
 
+// The character of UTF-8 bytes at p, *len receiving their number; -1 for
+// bytes that are no UTF-8 character (*len 1).
+static long utf8(const unsigned char *p, int *len)
+{
+    static const unsigned kleinste[] = {0, 0, 0x80, 0x800, 0x10000};
+    int n = p[0] < 0x80 ? 1 : (p[0] & 0xE0) == 0xC0 ? 2 : (p[0] & 0xF0) == 0xE0 ? 3
+          : (p[0] & 0xF8) == 0xF0 ? 4 : 0;
+    *len = 1;
+    if (!n)
+        return -1;
+    unsigned long u = n == 1 ? p[0] : p[0] & (0x7F >> n);
+    for (int i = 1; i < n; i++) {
+        if ((p[i] & 0xC0) != 0x80)
+            return -1;
+        u = u << 6 | (p[i] & 0x3F);
+    }
+    if (u < kleinste[n] || u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF))
+        return -1;
+    *len = n;
+    return (long)u;
+}
+
+// --charset: one character of the string as its byte in the set; 0 when
+// bef ran full. A character the set lacks is reported where it stands.
+static int satzzeichen(zelctx &c, int &n)
+{
+    const unsigned char *p = (const unsigned char *)c.zptr;
+    int len;
+    long u = utf8(p, &len);
+    int b = u < 0 ? -1 : zeichenbyte(c.zeichensatz, (unsigned)u);
+    if (b < 0) {
+        spaltebei(c, c.zptr);
+        if (u < 0)
+            fehler(c, "Byte $%02X in a string is not UTF-8 !", p[0]);
+        else
+            fehler(c, "Character U+%04lX is not in %s !", (unsigned long)u, c.satzname);
+    } else {
+        if (!befbyte(c, b))
+            return 0;
+        n++;
+    }
+    c.zptr += len;
+    return 1;
+}
+
 // Copies a quoted string byte for byte, counting into n; 0 when bef ran full.
 static int zeichenkette(zelctx &c, int &n)
 {
     const char *anf = c.zptr;
     char q = *c.zptr++;
     int hoch = 0;
+    while (*c.zptr && *c.zptr != q && c.zeichensatz) {
+        if (!satzzeichen(c, n))
+            return 0;
+    }
     while (*c.zptr && *c.zptr != q) {
         if (!befbyte(c, *c.zptr))
             return 0;
@@ -31,6 +81,10 @@ static int zeichenkette(zelctx &c, int &n)
     }
     if (*c.zptr == q)
         c.zptr++;
+    else {
+        spaltebei(c, anf);
+        warnung(c, "string not closed: %c missing, the string runs to the end of the line", q);
+    }
     // Text saved as UTF-8 gives two or more bytes for a letter like an
     // umlaut, and the module shows each of them as a character of its own.
     if (hoch)

@@ -1,12 +1,13 @@
 // The module's character sets as Unicode, one entry per code; 0 marks a
-// code with no character of its own (a control code), left blank.
-#include "zelfont.h"
+// code with no character of its own (a control code), left blank. zelfont
+// draws fonts in them, the compiler stores strings in them.
+#include "font.h"
 
 #include <cstring>
 
 // IBM PC code page 437, the set of the internal fonts, with its pictograms
 // for the control codes 1 to 31 and the house sign at 0x7F.
-const unsigned cp437[CODES] = {
+const unsigned cp437[ZEICHEN] = {
     0x0000, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022,
     0x25D8, 0x25CB, 0x25D9, 0x2642, 0x2640, 0x266A, 0x266B, 0x263C,
     0x25BA, 0x25C4, 0x2195, 0x203C, 0x00B6, 0x00A7, 0x25AC, 0x21A8,
@@ -42,7 +43,7 @@ const unsigned cp437[CODES] = {
 };
 
 // ISO 8859-1: the code is the character, but for the C0 and C1 control codes.
-const unsigned latin1[CODES] = {
+const unsigned latin1[ZEICHEN] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29, 0x2A, 0x2B, 0x2C, 0x2D, 0x2E, 0x2F,
@@ -79,10 +80,13 @@ const unsigned *zeichensatz(const char *name)
     return nullptr;
 }
 
-int zeichencode(const zelfont &z, unsigned u)
+int zeichenbyte(const unsigned *satz, unsigned u)
 {
-    for (int code = 0; code < CODES; code++)
-        if (u && z.satz[code] == u)
-            return code;
+    // Below 128 both sets are ASCII, the control codes included.
+    if (u < 0x80)
+        return (int)u;
+    for (int i = 0x80; i < ZEICHEN; i++)
+        if (satz[i] == u)
+            return i;
     return -1;
 }
