@@ -22,8 +22,10 @@ endforeach()
 add_custom_target(manpages ALL DEPENDS ${MANPAGES})
 install(FILES ${MANPAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-install(FILES examples/demo.mac examples/demo.inc examples/arrow.blh examples/logo.bmp
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/zelcomp/examples)
+# The examples' sources and the files they name, not what a run leaves there.
+install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/zelcomp/examples
+  FILES_MATCHING PATTERN "*.mac" PATTERN "*.inc" PATTERN "*.blh" PATTERN "*.blv"
+  PATTERN "*.bmp" PATTERN "*.png" PATTERN "*.fnt" PATTERN "Makefile")
 
 # What Debian wants beside the programs: the copyright and, for a package
 # made here (a native one), its changelog, compressed.
