@@ -134,3 +134,14 @@ TEST(Auskunft, ManualPagesDescribeEveryLongOption)
             EXPECT_NE(seite.find(roff(o)), std::string::npos) << o << " is not in man/" << p.name << ".1";
     }
 }
+
+// tools/setup.sh names its groups when given another and installs nothing.
+TEST(Auskunft, SetupRefusesAnUnknownGroup)
+{
+    std::string setup = std::string(ZEL_TESTDATA) + "/../../tools/setup.sh";
+    tempdir d;
+    runresult r = runprog(d.path, "/bin/sh", {setup, "--check", "build", "tests"});
+    EXPECT_EQ(r.status, 64);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "tools/setup.sh: unknown group tests (build, test, package, fuzz, windows, all)\n");
+}
