@@ -9,9 +9,10 @@
 #                                              (default: build build-win "0")
 #
 # With --wine the programs are the Windows build's zelcomp.exe and
-# zeldump.exe under Wine, the module still the Linux build's zelsim: COM1
-# of a throw-away Wine prefix (or of $WINEPREFIX, whose COM1 is then
-# relinked) is linked to the module's pseudo-terminal.
+# zeldump.exe under Wine, the module still the Linux build's zelsim: COM9
+# of a throw-away Wine prefix (or of $WINEPREFIX, whose COM9 is then
+# relinked) is linked to the module's pseudo-terminal, and ZEL_COM1 names
+# it.
 #
 # The module (zelsim --pace --hold 16) takes the bytes in and sends its
 # replies at the wire speed, 10 bits a byte, and holds CTS while 16 bytes
@@ -70,10 +71,11 @@ if [ -n "$wine" ]; then
         eigenesprefix=1
         wineboot -i >/dev/null 2>&1
     fi
-    # the server stays up between the runs, as on a machine in use, so
-    # that no run pays for its start
+    # the server stays up between the runs and has started a program once,
+    # as on a machine in use, so that no run pays for Wine's own start
     wineserver -w
     wineserver -p 2>/dev/null || true
+    wine "$winbuild/zelcomp.exe" --version > /dev/null
     zelcomp=(wine "$winbuild/zelcomp.exe")
     zeldump=(wine "$winbuild/zeldump.exe")
     echo "programs: $winbuild/zelcomp.exe and zeldump.exe under $(wine --version 2>/dev/null)"

@@ -113,11 +113,16 @@ int porthalt(void)
     return mod.ctshold;
 }
 
-int portschreiben(int c)
+int portblock(void)
+{
+    return 1;
+}
+
+int portschreiben(const unsigned char *p, int)
 {
     gesendet++;
     if (mod.present && hostrate == zelbaud[modul.baud])
-        hoere(c);
+        hoere(*p);
     return 1;
 }
 

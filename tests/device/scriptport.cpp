@@ -155,13 +155,24 @@ int porthalt(void)
     return sm.vt < sm.holdend;
 }
 
-int portschreiben(int c)
+int portblock(void)
+{
+    return sm.block;
+}
+
+// A block goes out up to the next byte that CTS holds, as the driver holds
+// it there; the layer sees the hold before its next write.
+int portschreiben(const unsigned char *p, int n)
 {
     portruf();
-    sm.sent.push_back({c, sm.hostrate});
-    if (sm.present && sm.hostrate == sm.rate)
-        modul(c);
-    return 1;
+    int i = 0;
+    while (i < n && (i == 0 || !sm.ctshold.count((long)sm.sent.size()))) {
+        sm.sent.push_back({p[i], sm.hostrate});
+        if (sm.present && sm.hostrate == sm.rate)
+            modul(p[i]);
+        i++;
+    }
+    return i;
 }
 
 long portrest(void)

@@ -30,6 +30,7 @@ struct scriptmodul {
     long readanswers = -1;          // EEPROM reads it still answers, -1 for all
     std::map<long, int> streamreply;// after byte n of the upload file it sends this byte
     std::map<long, int> ctshold;    // before byte n (from 0) goes out, CTS is held so many ticks
+    int block = 1;                  // bytes one write carries; a write of more stops at a hold
     bool openfails = false;
     std::string opengrund;          // what the port says about a failed open
     int latereply = -1;             // sent this many ticks after the upload's trailer; -1 none

@@ -46,6 +46,38 @@ TEST_F(Handshake, BlockStopsAtTheByteThatTimesOut)
     EXPECT_EQ(sentbytes(), bytes({1, 2}));
 }
 
+// A port that writes blocks: one write of the layer carries as many bytes
+// as the port takes, up to the byte CTS holds; that byte waits for CTS as
+// a single byte does.
+TEST_F(Handshake, BlocksGoOutWholeUpToTheHeldByte)
+{
+    const unsigned char blk[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    sm.block = 4;
+    EXPECT_EQ(COMsenden(blk, 9), 4);
+    EXPECT_EQ(COMsenden(blk, 3), 3);
+    EXPECT_EQ(COMsenden(blk, 0), 0);
+    EXPECT_EQ(sentbytes(), bytes({1, 2, 3, 4, 1, 2, 3}));
+}
+
+TEST_F(Handshake, BlocksWaitForCtsAtTheHeldByte)
+{
+    const unsigned char blk[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    sm.block = 4;
+    sm.ctshold[2] = 50;
+    EXPECT_EQ(COMsenden(blk, 9), 2);
+    EXPECT_EQ(COMwrblk(blk + 2, 7), 1);
+    EXPECT_EQ(sentbytes(), bytes({1, 2, 3, 4, 5, 6, 7, 8, 9}));
+}
+
+TEST_F(Handshake, BlocksStopAtTheByteThatTimesOut)
+{
+    const unsigned char blk[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    sm.block = 4;
+    sm.ctshold[2] = 1000;
+    EXPECT_EQ(COMwrblk(blk, 9), 0);
+    EXPECT_EQ(sentbytes(), bytes({1, 2}));
+}
+
 namespace {
 
 struct rate_case {

@@ -403,6 +403,7 @@ struct stream_case {
     std::map<long, int> reply;      // after file byte n, from 1
     std::string tail;
     long sent;
+    int block = 1;                  // bytes one write of the port carries
 };
 
 static void PrintTo(const stream_case &k, std::ostream *os) { *os << k.name; }
@@ -413,6 +414,7 @@ TEST_P(Streaming, StopsOnTimeOutOrErrorReply)
 {
     const stream_case &k = GetParam();
     sm.rate = 115200;
+    sm.block = k.block;
     for (const auto &h : k.hold)
         sm.ctshold[HANDSHAKE + h.first] = h.second;
     sm.streamreply = k.reply;
@@ -437,7 +439,20 @@ INSTANTIATE_TEST_SUITE_P(
                     "\nError: Cannot program EEPROM at filepos 1 !", 1},
         stream_case{"ErrorReplyAfterLast", {}, {{FILELEN, 'E'}},
                     "\nError: Cannot program EEPROM at filepos " + std::to_string(FILELEN) + " !", FILELEN},
-        stream_case{"OtherReplyIgnored", {}, {{500, 'x'}, {501, 0x65}}, ready(3632, 61904), FILELEN}),
+        stream_case{"OtherReplyIgnored", {}, {{500, 'x'}, {501, 0x65}}, ready(3632, 61904), FILELEN},
+        // a port that writes blocks of 64 bytes: a block goes out up to the
+        // byte CTS holds, and the error reply is seen after the block it
+        // came in, the file position then the end of that block
+        stream_case{"BlocksCtsHeldPastTimeOut", {{100, 1000}}, {}, "\nError: Timeout (CTS) !", 100, 64},
+        stream_case{"BlocksCtsClearsInTime", {{100, 50}, {101, 50}}, {}, ready(3632, 61904), FILELEN,
+                    64},
+        stream_case{"BlocksErrorReplyAfter1000", {}, {{1000, 'E'}},
+                    "\nError: Cannot program EEPROM at filepos 1024 !", 1024, 64},
+        stream_case{"BlocksErrorReplyAfterFirst", {}, {{1, 'E'}},
+                    "\nError: Cannot program EEPROM at filepos 64 !", 64, 64},
+        stream_case{"BlocksErrorReplyAfterLast", {}, {{FILELEN, 'E'}},
+                    "\nError: Cannot program EEPROM at filepos " + std::to_string(FILELEN) + " !", FILELEN,
+                    64}),
     [](const ::testing::TestParamInfo<stream_case> &i) { return std::string(i.param.name); });
 
 // An image from the compiler's own writer, uploaded: the module's EEPROM

@@ -1,5 +1,5 @@
 // Sends an upload file to the module: the file checked whole, connection,
-// the optional rate switch and power-on rate, the file byte by byte, the
+// the optional rate switch and power-on rate, the file write by write, the
 // end of the stream watched for a late error reply, and on request the
 // programmed range read back.
 #include "device.h"
@@ -55,7 +55,8 @@ static int fehlerantwort(zelctx &c, long pos)
 }
 
 // Streams the whole file, polling for the module's error reply after
-// every byte. Returns 1 when all of it went out without one.
+// every write: after every byte, or after every block where the port
+// writes blocks. Returns 1 when all of it went out without one.
 static int strom(zelctx &c)
 {
     fflush(c.con);
@@ -63,12 +64,14 @@ static int strom(zelctx &c)
     long pos = 0;
     int ok = 1;
     while (ok && pos < c.eepdateilen) {
-        if (!COMwrite(c.eepdatei[pos])) {
+        long rest = c.eepdateilen - pos;
+        int n = COMsenden(c.eepdatei + pos, rest > 0x7FFF ? 0x7FFF : (int)rest);
+        if (n <= 0) {
             fsende(c, pos);
             geraetfehler(c, "\nError: Timeout (CTS) !");
             return 0;
         }
-        pos++;
+        pos += n;
         if (COMread(0) == EEPFEHLER)
             ok = 0;
         fsstand(c, pos);

@@ -115,17 +115,24 @@ int CTS(void)
 }
 
 // Held by CTS (or its state unreadable) or by a full driver buffer, the
-// byte is tried again until more than _comtohs ticks have passed.
-int COMwrite(int c)
+// write is tried again until more than _comtohs ticks have passed. A port
+// that writes blocks has waited out the time-out in the write that took
+// nothing.
+int COMsenden(const unsigned char *p, int len)
 {
+    int n = portblock();
+    if (len <= 0)
+        return 0;
+    if (n < 1 || n > len)
+        n = n < 1 ? 1 : len;
     int ticks = 0;
     int tick = clockhs();
     for (;;) {
         int gehalten = CTS() != 0;
         if (!gehalten) {
-            int r = portschreiben(c & 0xFF);
-            if (r != 0)
-                return r > 0;
+            int r = portschreiben(p, n);
+            if (r != 0 || portblock() > 1)
+                return r > 0 ? r : 0;
         }
         if (tickvorbei(&tick))
             ticks++;
@@ -133,6 +140,12 @@ int COMwrite(int c)
             return 0;
         portpause(gehalten ? PAUSE_HALT : PAUSE_SCHREIBEN);
     }
+}
+
+int COMwrite(int c)
+{
+    unsigned char b = (unsigned char)c;
+    return COMsenden(&b, 1) == 1;
 }
 
 int COMoutq(void)
@@ -159,8 +172,12 @@ int COMnotaus(void)
 
 int COMwrblk(const unsigned char *p, int len)
 {
-    for (int i = 0; i < len; i++)
-        if (!COMwrite(p[i]))
+    while (len > 0) {
+        int n = COMsenden(p, len);
+        if (n <= 0)
             return 0;
+        p += n;
+        len -= n;
+    }
     return 1;
 }

@@ -202,10 +202,16 @@ int porthalt(void)
     return errno == ENOTTY || errno == EINVAL ? 0 : -1;
 }
 
-int portschreiben(int c)
+// One byte a write: the layer looks at CTS before each, and a write into
+// a pseudo-terminal whose other side holds the line takes nothing.
+int portblock(void)
 {
-    unsigned char b = (unsigned char)c;
-    ssize_t r = write(_comh, &b, 1);
+    return 1;
+}
+
+int portschreiben(const unsigned char *p, int)
+{
+    ssize_t r = write(_comh, p, 1);
     if (r == 1)
         return 1;
     return r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR ? -1 : 0;

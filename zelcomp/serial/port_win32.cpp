@@ -1,9 +1,12 @@
 // The platform port on the Win32 communications interface.
 //
-// Reads never wait (interval time-out MAXDWORD, no totals). A write has
-// no time-out of its own and returns once the driver has taken the byte,
-// so the layer asks ClearCommError whether CTS holds the output before it
-// writes. The millisecond clock is the multimedia timer.
+// Reads never wait (interval time-out MAXDWORD, no totals). Writes go in
+// blocks: a write per byte costs more than the byte's wire time, and the
+// driver's CTS flow control holds the bytes of a block back as the module
+// asks. A write waits for CTS itself, its time-out the CTS time-out beyond
+// the block's wire time; the layer still asks ClearCommError whether CTS
+// holds the output before it writes. The millisecond clock is the
+// multimedia timer.
 #include "seriowin.h"
 
 #include <windows.h>
@@ -15,7 +18,7 @@
 
 HANDLE _comh;                   // the open port; null while none
 DCB _dcb;                       // settings of the open port, re-applied on a rate change
-COMMTIMEOUTS _cto;              // reads return at once with what is there
+COMMTIMEOUTS _cto;              // reads return at once; writes give up after the CTS time-out
 static char _grund[MAX_PATH + 64]; // device and reason the last open failed; "" when none
 
 unsigned portms(void)
@@ -76,6 +79,13 @@ static void dcbfuellen(long baud)
     _dcb.BaudRate = (DWORD)baud;
 }
 
+enum {
+    SCHREIBBLOCK = 64,          // bytes one write carries: about 5 ms at 115200 bit/s
+};
+
+// A write of n bytes ends at the latest n wire times of a byte (10 bits,
+// rounded up to whole milliseconds) and a tick more than the CTS time-out
+// after it began.
 static int einstellen(void)
 {
     if (!SetCommState(_comh, &_dcb))
@@ -83,8 +93,8 @@ static int einstellen(void)
     _cto.ReadIntervalTimeout = MAXDWORD;
     _cto.ReadTotalTimeoutMultiplier = 0;
     _cto.ReadTotalTimeoutConstant = 0;
-    _cto.WriteTotalTimeoutMultiplier = 0;
-    _cto.WriteTotalTimeoutConstant = 0;
+    _cto.WriteTotalTimeoutMultiplier = (10000 + _dcb.BaudRate - 1) / _dcb.BaudRate;
+    _cto.WriteTotalTimeoutConstant = _comtohs >= 0 ? (DWORD)_comtohs * 10 + 10 : 0;
     return SetCommTimeouts(_comh, &_cto) != 0;
 }
 
@@ -142,7 +152,7 @@ int portrate(long baud)
     if (!_comh || !bekannt(baud))
         return 0;
     _dcb.BaudRate = (DWORD)baud;
-    return SetCommState(_comh, &_dcb) != 0;
+    return einstellen();
 }
 
 int portlesen(void)
@@ -161,11 +171,19 @@ int porthalt(void)
     return st.fCtsHold ? 1 : 0;
 }
 
-int portschreiben(int c)
+int portblock(void)
 {
-    unsigned char b = (unsigned char)c;
-    DWORD n = 0;
-    return WriteFile(_comh, &b, 1, &n, nullptr) && n == 1 ? 1 : -1;
+    return SCHREIBBLOCK;
+}
+
+// A write that ran into its time-out took what CTS let out, maybe nothing.
+int portschreiben(const unsigned char *p, int n)
+{
+    DWORD da = 0;
+    if (WriteFile(_comh, p, (DWORD)n, &da, nullptr) || da > 0)
+        return (int)da;
+    DWORD fehler = GetLastError();
+    return fehler == ERROR_TIMEOUT || fehler == ERROR_SEM_TIMEOUT ? 0 : -1;
 }
 
 long portrest(void)

@@ -22,6 +22,9 @@ int COMread(int t);
 int CTS(void);
 int COMwrite(int c);
 int COMwrblk(const unsigned char *p, int len);
+// Writes the first bytes of p, as many as one write of the port carries
+// (len at most); the count written, 0 on the CTS time-out or a failed write.
+int COMsenden(const unsigned char *p, int len);
 int COMoutq(void);                  // bytes written but not yet on the wire; 0 when unknown
 const char *COMgrund(void);         // why the last COMopen failed: "device: reason"; "" when unknown
 // Puts the port back as it was before COMopen (settings, exclusive use,
@@ -46,7 +49,14 @@ void portzu(int verwerfen);         // close; verwerfen 1 drops unsent output fi
 int portrate(long baud);            // 1 when the rate is set, every other setting kept
 int portlesen(void);                // a byte already received, or -1 at once
 int porthalt(void);                 // 1 while CTS holds output, 0 not, -1 unreadable
-int portschreiben(int c);           // 1 taken, 0 not now (driver full), -1 failed
+// Bytes one write carries: 1 where the layer checks CTS before every byte;
+// more where the driver's own CTS flow control holds a block back, and a
+// write waits for CTS itself, for the CTS time-out at most.
+int portblock(void);
+// Of the n bytes at p (1 <= n <= portblock()) the count the driver took:
+// 0 not now (driver full; with blocks: CTS held for the whole time-out),
+// -1 failed.
+int portschreiben(const unsigned char *p, int n);
 long portrest(void);                // bytes queued for output, 0 when unknown
 const char *portgrund(void);        // device and reason the last portauf failed, "" when unknown
 void portnotaus(void);              // portzu(1) that is safe in a signal handler
