@@ -245,6 +245,24 @@ TEST(Upload, WriteProtectedModule)
     EXPECT_EQ(l.log.find("EEPROM write 32 at 16"), std::string::npos) << l.log;
 }
 
+// A module that hangs in the middle of the upload holds CTS for good: the
+// stream ends with the CTS time-out, status 2 and no ready line, and the
+// module keeps what came before the hang.
+TEST(Upload, ModuleThatHangsEndsWithTheCtsTimeOut)
+{
+    tempdir d;
+    std::string bild = muster(8192, 7);
+    writefile(d / "x.EEP", eepfile(3, bild));
+    std::string soll = BANNER + verbunden("ZEL530-5", "", 240, 128, 64, 115200) +
+                       programm("x.EEP", 115200) + "\nError: Timeout (CTS) !";
+    lauf l = hochladen(d, {"-b", "115200", "--stuck-at", "2000"}, {"-c1", "x.EEP"}, soll);
+    EXPECT_EQ(l.r.status, 2);
+    EXPECT_EQ(l.r.out, soll);
+    ASSERT_EQ(l.simstatus, 0);
+    ASSERT_EQ(l.eeprom.size(), 65536u);
+    EXPECT_TRUE(l.eeprom.substr(16, 1024) == bild.substr(16, 1024));
+}
+
 // The module's error reply stops the stream. How many bytes follow the
 // failing one before the reply is seen depends on the two processes'
 // timing; the message names a file position behind that byte.

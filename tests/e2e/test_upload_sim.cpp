@@ -45,7 +45,8 @@ TEST(Sim, RejectsWrongOptions)
     for (const std::vector<std::string> &a :
          {std::vector<std::string>{"-m", "5"}, {"-m", "ZEL999-1"}, {"-s", "8"}, {"-b", "300"},
           {"-e", "65536"}, {"-k", "65536"}, {"--latency", "0"}, {"--latency", "256"},
-          {"--hold", "1"}, {"--hold", "4097"}, {"--hold", "x"}, {"extra"}}) {
+          {"--hold", "1"}, {"--hold", "4097"}, {"--hold", "x"}, {"--stuck-at", "-1"},
+          {"--stuck-at", "x"}, {"extra"}}) {
         runresult r = runprog(d.path, ZELSIM_BIN, a);
         EXPECT_EQ(r.status, 64) << a[0];
         EXPECT_EQ(r.out, "") << a[0];

@@ -7,7 +7,8 @@
 # uploads to zelsim through a COM port of the Wine prefix linked to
 # zelsim's pseudo-terminal: a full 64 KB image at 115200 bit/s after a rate
 # switch, with zelsim taking the bytes at wire speed and holding the line
-# meanwhile, and the failures a module can cause; each console text equals
+# meanwhile, and the failures a module can cause (a module that hangs and
+# holds CTS for good among them); each console text equals
 # the Linux program's against the same module.
 #
 #   tests/wine/e2e.sh LINUX-BUILD WINDOWS-BUILD
@@ -164,6 +165,7 @@ upload "write-protected module" "-w" -c1 "$voll"
 upload "error reply at address 20000" "-e 20000" -c1 "$voll"
 upload "module with 32 KB" "-s 32" -c1 "$voll"
 upload "another model" "-m 2" -c1 "$voll"
+upload "module that hangs in the upload" "-b 115200 --stuck-at 2000" -c1 "$voll"
 rm -f "$WINEPREFIX/dosdevices/com2"
 upload "port that cannot be opened" "" -c2 "$voll"
 

@@ -48,9 +48,15 @@ static void zustellen(zelsim &s, int alle)
 // While pacing, the module holds the line as soon as about 10 ms of bytes
 // (or the --hold count) wait for it, and lets go at half of that. A host that got far ahead
 // before the hold took effect is let go after 0.4 s all the same, before
-// it would give up waiting, and held again once it has written.
+// it would give up waiting, and held again once it has written. With
+// --stuck-at the module holds the line for good from that byte of the
+// upload on, whatever it was doing.
 static void flusskontrolle(zelsim &s)
 {
+    if (s.klemme >= 0 && s.m.streampos >= s.klemme) {
+        anhalten(s, 1);
+        return;
+    }
     if (!s.pace)
         return;
     long hoch = s.halten > 0 ? s.halten : zelbaud[s.m.baud] / 1000;
@@ -143,6 +149,7 @@ int main(int argc, char **argv)
     s.model = 3;
     modulstart(s.m, s.model);
     s.master = s.slave = -1;
+    s.klemme = -1;
     int r = simoptionen(s, argc, argv);
     if (r != 1)
         return r == 2 ? 0 : 64;

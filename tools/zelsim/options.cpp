@@ -28,6 +28,8 @@ static const char hilfe[] =
     "                        serial adapter with that latency timer\n"
     "  -H, --hold N          hold CTS while N (2..4096) bytes wait unread, release it at N/2;\n"
     "                        takes bytes in at the wire speed (default with -p: 10 ms of bytes)\n"
+    "  -S, --stuck-at N      hold CTS for good once N bytes of an upload file have come in,\n"
+    "                        as a module that hangs\n"
     "  -v, --verbose         log the commands on stderr\n"
     "  -h, --help            show this help and end\n"
     "      --version         show the version and end\n"
@@ -77,13 +79,14 @@ int simoptionen(zelsim &s, int argc, char **argv)
         {"pace-replies", no_argument, nullptr, 'r'},
         {"latency", required_argument, nullptr, 't'},
         {"hold", required_argument, nullptr, 'H'},
+        {"stuck-at", required_argument, nullptr, 'S'},
         {"verbose", no_argument, nullptr, 'v'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
     };
     int o;
-    while ((o = getopt_long(argc, argv, "m:s:b:we:k:i:o:l:xprt:H:vh", lang, nullptr)) != -1) {
+    while ((o = getopt_long(argc, argv, "m:s:b:we:k:i:o:l:xprt:H:S:vh", lang, nullptr)) != -1) {
         long n;
         switch (o) {
         case 'm':
@@ -145,6 +148,10 @@ int simoptionen(zelsim &s, int argc, char **argv)
             s.halten = (int)n;
             s.pace = 1;
             s.replypace = 1;
+            break;
+        case 'S':
+            if ((s.klemme = zahl(optarg)) < 0 || s.klemme > 2 * MODEEP)
+                return falsch("stuck-at", optarg);
             break;
         case 'v':
             s.m.log = stderr;

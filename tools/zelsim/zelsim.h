@@ -78,6 +78,7 @@ struct zelsim {
     int replypace;             // send replies at the wire speed (set by pace too)
     int latenz;                // ms an adapter holds a packet that is not full; 0 for no adapter
     int halten;                // unread bytes at which the module holds CTS; 0: about 10 ms of them
+    long klemme;               // upload-file bytes after which CTS stays held for good; -1 never
 
     // the line
     int master;
