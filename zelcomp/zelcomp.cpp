@@ -6,7 +6,7 @@
 #include "macro/macro.h"
 #include "device/device.h"
 #include "font/font.h"
-#include "driver/os.h"
+#include "basis/os.h"
 #include "serial/seriowin.h"
 
 #include <cerrno>

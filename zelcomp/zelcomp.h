@@ -77,14 +77,14 @@ struct fortschritt {
 // Sections follow the folder whose code owns the fields; other folders
 // read them, and some fill them through the owner's functions.
 struct zelctx {
-    // driver/image.cpp: the EEPROM image. A table entry of 0xFF bytes is unused.
+    // basis/image.cpp: the EEPROM image. A table entry of 0xFF bytes is unused.
     unsigned char font[FONTTAB];   // font table at EEPROM address 16
     unsigned char bild[BILDTAB];   // picture table at 48
     unsigned char makro[MAKROTAB]; // macro table at 560: macros, touch macros, port macros
     unsigned char eeprom[DATASIZE];// data area at SYSSIZE; only the first adresse bytes are used
     int adresse;               // fill level of eeprom, 0..DATASIZE: where the next record goes
 
-    // driver/source.cpp: source files and error reports
+    // basis/source.cpp: source files and error reports
     quelle datei[MAXDATEI];    // the include stack, entries 0..filenr
     int filenr;                // the file lines are read from, 0..MAXDATEI-1; -1 when none is open
     char zeile[ZEILEN];        // the current line, control characters at its end removed

@@ -2,7 +2,7 @@
 #include "testutil.h"
 #include "driver/driver.h"
 #include "device/device.h"
-#include "driver/os.h"
+#include "basis/os.h"
 
 #include <gtest/gtest.h>
 #include <csignal>

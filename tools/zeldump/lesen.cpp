@@ -2,7 +2,7 @@
 // of a module; and the backup of what a module holds.
 #include "zeldump.h"
 #include "driver/driver.h"
-#include "driver/os.h"
+#include "basis/os.h"
 #include "device/device.h"
 
 #include <cstring>

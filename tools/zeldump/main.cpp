@@ -1,7 +1,7 @@
 // zeldump: the command line.
 #include "zeldump.h"
 #include "device/device.h"
-#include "driver/os.h"
+#include "basis/os.h"
 #include "serial/seriowin.h"
 
 #include <cstdlib>

@@ -64,4 +64,16 @@ void baudwechsel(zelctx &c, long rate);    // module and port to rate, one of ze
 // 1 when everything asked for succeeded, 0 on any failure (reported on the console).
 int uploadeep(zelctx &c);
 
+// upload file: a header, blocks of a command and their data, a trailer
+enum {
+    EEPKOPF = 44,              // header bytes
+    BLOCKKOPF = 12,            // command bytes in front of a block's data
+    SCHLUSSLEN = 11,           // trailer bytes
+    ERSTEADR = 16,             // the first EEPROM address the blocks write
+};
+extern const unsigned char eepschluss[SCHLUSSLEN]; // the trailer, the same in every file
+// 1 when buf holds a complete, well-formed upload file (header, blocks covering 16..groesse-1
+// in order without gap or overlap, trailer ending the file), e filled; 0 otherwise.
+int eeppruefen(const unsigned char *buf, long len, eepinhalt &e);
+
 #endif

@@ -3,7 +3,7 @@
 #include "device.h"
 #include "wire.h"
 #include "../serial/seriowin.h"
-#include "../driver/driver.h"
+#include "../basis/basis.h"
 
 #include <cstdarg>
 #include <cstring>

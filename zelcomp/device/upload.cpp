@@ -4,7 +4,7 @@
 // programmed range read back.
 #include "device.h"
 #include "wire.h"
-#include "../driver/driver.h"
+#include "../basis/basis.h"
 #include "../serial/seriowin.h"
 
 #include <cstring>

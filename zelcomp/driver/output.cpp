@@ -5,14 +5,11 @@
 // interrupt never leaves a truncated upload file, or an object file that
 // belongs to another image than the upload file beside it.
 #include "driver.h"
-#include "os.h"
+#include "../basis/os.h"
 #include "../device/device.h"
 #include "../device/wire.h"
 
 #include <cstring>
-
-const unsigned char eepschluss[SCHLUSSLEN] = {ESC, SCHLUSSBEF, 2,
-                                              ESC, EEPBEF, EEPBEF2, 0, 0, 0, 0, ENDEOP};
 
 struct ausgabe {
     const char *name;          // the target's name

@@ -2,7 +2,7 @@
 // evaluated while scanning. What does not fit ends the expression and is
 // left at zptr for the caller.
 #include "expr.h"
-#include "../driver/driver.h"
+#include "../basis/basis.h"
 
 #include <climits>
 #include <cstdint>

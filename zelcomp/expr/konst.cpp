@@ -1,7 +1,7 @@
 // The table of named constants: the predefined names, reading a name,
 // defining and looking up. Names are compared without regard to case.
 #include "expr.h"
-#include "../driver/driver.h"
+#include "../basis/basis.h"
 
 #include <cstdio>
 #include <cstring>

@@ -3,7 +3,7 @@
 // table entry in the image.
 #include "font.h"
 #include "tables/tables.h"
-#include "../driver/driver.h"
+#include "../basis/basis.h"
 #include "../device/device.h"
 #include "../expr/expr.h"
 #include "../macro/macro.h"

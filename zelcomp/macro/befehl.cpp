@@ -1,7 +1,7 @@
 // The display command encoder: one '#' line becomes one escape sequence of
 // the module, checked against the command table and the selected model.
 #include "macro.h"
-#include "../driver/driver.h"
+#include "../basis/basis.h"
 #include "../expr/expr.h"
 #include "../picture/picture.h"
 #include "../device/device.h"

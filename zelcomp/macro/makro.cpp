@@ -1,7 +1,7 @@
 // Macro blocks: opening a numbered block in one of the three sections of
 // the macro table and entering it there once it holds bytes.
 #include "macro.h"
-#include "../driver/driver.h"
+#include "../basis/basis.h"
 #include "../expr/expr.h"
 
 static unsigned char *makroentry(zelctx &c, int nr)

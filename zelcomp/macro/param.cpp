@@ -1,7 +1,7 @@
 // The command buffer: reading a parameter list into it, moving a finished
 // command into the data area, and embedding a file as data commands.
 #include "macro.h"
-#include "../driver/driver.h"
+#include "../basis/basis.h"
 #include "../expr/expr.h"
 #include "../font/font.h"
 

@@ -1,7 +1,7 @@
 // The PICTURE directive: number and file name from the line, the checks on
 // the number, and the picture table entry for the stored record.
 #include "picture.h"
-#include "../driver/driver.h"
+#include "../basis/basis.h"
 #include "../expr/expr.h"
 #include "../macro/macro.h"
 

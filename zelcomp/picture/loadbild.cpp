@@ -2,7 +2,7 @@
 // bitmap or a PNG, checks it against the model and the free data area, and
 // writes the picture record at the end of the data area. The caller enters it.
 #include "picture.h"
-#include "../driver/driver.h"
+#include "../basis/basis.h"
 #include "../device/device.h"
 
 #include <cstring>

@@ -1,12 +1,15 @@
 // Reading an upload file back: the header, the write blocks and the
 // trailer, checked so that a cut, padded or garbled file is refused before
 // any of it reaches a module.
-#include "driver.h"
-#include "../device/device.h"
-#include "../device/wire.h"
+#include "../basis/basis.h"
+#include "device.h"
+#include "wire.h"
 
 #include <cstring>
 #include <strings.h>
+
+const unsigned char eepschluss[SCHLUSSLEN] = {ESC, SCHLUSSBEF, 2,
+                                              ESC, EEPBEF, EEPBEF2, 0, 0, 0, 0, ENDEOP};
 
 // The fixed bytes of a block's command: bar graph 1 to the block's counter,
 // then the EEPROM access

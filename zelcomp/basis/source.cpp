@@ -1,6 +1,6 @@
 // The include stack, reading source lines, file names in angle brackets,
 // and the one place where user errors are reported and counted.
-#include "driver.h"
+#include "basis.h"
 #include "os.h"
 
 #include <cstdarg>

@@ -1,6 +1,6 @@
 // Where a file named in the source is found: the current directory as
 // always, then beside the file that names it, then in the -I directories.
-#include "driver.h"
+#include "basis.h"
 #include "os.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 // The EEPROM image: tables, data area, address encoding and the room check
 // that every writer makes before it stores a byte.
-#include "driver.h"
+#include "basis.h"
 
 #include <cstring>
 
