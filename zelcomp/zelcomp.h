@@ -9,11 +9,18 @@
 // EEPROM layout of the module and the fixed sizes of the context
 enum {
     EEPSIZE = 65536,           // the largest EEPROM a module has
-    SYSSIZE = 3632,            // header area + font, picture and macro tables
+    KOPFBEREICH = 16,          // cells 0..15: the module's own header area, 0xFF in an image
+    FONTANZ = 16,              // font table entries, fonts 1..16
+    BILDANZ = 256,             // picture table entries, pictures 0..255
+    MAKROANZ = 768,            // macro table entries: 256 macros, 256 touch, 256 port macros
+    FONTTAB = FONTANZ * 2,     // 32: 2 bytes an entry
+    BILDTAB = BILDANZ * 2,     // 512: 2 bytes an entry
+    MAKROTAB = MAKROANZ * 4,   // 3072: 4 bytes an entry
+    FONTADR = KOPFBEREICH,     // 16: the font table's first cell
+    BILDADR = FONTADR + FONTTAB,   // 48: the picture table's first cell
+    MAKROADR = BILDADR + BILDTAB,  // 560: the macro table's first cell
+    SYSSIZE = MAKROADR + MAKROTAB, // 3632: header area + font, picture and macro tables
     DATASIZE = EEPSIZE - SYSSIZE,
-    FONTTAB = 32,              // 16 entries x 2 bytes
-    BILDTAB = 512,             // 256 entries x 2 bytes
-    MAKROTAB = 3072,           // 768 entries x 4 bytes
     ZEILEN = 256,              // a source line with its line end and zero
     ERRLEN = 80,               // an error message with its zero
     NAMELEN = 256,             // a file name with its zero

@@ -12,9 +12,9 @@ int schreibeeep(const abbild &a, const char *name, FILE *con)
     zelinit(*c);
     c->con = con;
     c->zelnr = a.zelnr;
-    memcpy(c->font, a.eep + 16, FONTTAB);
-    memcpy(c->bild, a.eep + 16 + FONTTAB, BILDTAB);
-    memcpy(c->makro, a.eep + 16 + FONTTAB + BILDTAB, MAKROTAB);
+    memcpy(c->font, a.eep + FONTADR, FONTTAB);
+    memcpy(c->bild, a.eep + BILDADR, BILDTAB);
+    memcpy(c->makro, a.eep + MAKROADR, MAKROTAB);
     c->adresse = (int)(a.ende - SYSSIZE);
     memcpy(c->eeprom, a.eep + SYSSIZE, c->adresse);
     snprintf(c->outfile, sizeof c->outfile, "%s", name);

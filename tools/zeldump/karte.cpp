@@ -46,19 +46,19 @@ static void neu(abbild &a, int art, int nr, long adr, long len)
 static void sammle(abbild &a)
 {
     a.anz = 0;
-    for (int n = 0; n < 16; n++) {
-        const unsigned char *t = a.eep + 16 + 2 * n;
+    for (int n = 0; n < FONTANZ; n++) {
+        const unsigned char *t = a.eep + FONTADR + 2 * n;
         if (t[0] != 0xFF || t[1] != 0xFF)
             neu(a, 'F', n + 1, adr16(t), 0);
     }
-    for (int n = 0; n < 256; n++) {
-        const unsigned char *t = a.eep + 48 + 2 * n;
+    for (int n = 0; n < BILDANZ; n++) {
+        const unsigned char *t = a.eep + BILDADR + 2 * n;
         if (t[0] != 0xFF || t[1] != 0xFF)
             neu(a, 'B', n, adr16(t), 0);
     }
     static const char arten[3] = {'M', 'T', 'P'};
-    for (int i = 0; i < 768; i++) {
-        const unsigned char *t = a.eep + 560 + 4 * i;
+    for (int i = 0; i < MAKROANZ; i++) {
+        const unsigned char *t = a.eep + MAKROADR + 4 * i;
         if (t[2] != 0xFF || t[3] != 0xFF)
             neu(a, arten[i / 256], i % 256, adr16(t), adr16(t + 2));
     }

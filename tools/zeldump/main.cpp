@@ -40,14 +40,6 @@ struct optionen {
     const char *datei = nullptr;
 };
 
-static int modell(const char *s)
-{
-    for (int i = 0; i < ZELMODELS; i++)
-        if (strlen(s) >= 8 && strncasecmp(zel[i].name, s, 8) == 0)
-            return i;
-    return -1;
-}
-
 static long zahl(const char *s)
 {
     char *end;
@@ -72,7 +64,7 @@ static int lese(optionen &o, int argc, char **argv)
     while ((k = getopt_long(argc, argv, "m:ls:p:e:c:b:w:h", lang, nullptr)) != -1) {
         switch (k) {
         case 'm':
-            if ((o.zelnr = modell(optarg)) < 0)
+            if ((o.zelnr = zelsuche(optarg)) < 0)
                 return falsch("unknown model", optarg);
             break;
         case 'l': o.liste = 1; break;

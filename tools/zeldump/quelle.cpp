@@ -160,17 +160,17 @@ struct schreiber {
 
     void tabellen()
     {
-        for (int i = 0; i < 16; i++)
+        for (int i = 0; i < KOPFBEREICH; i++)
             if (a.eep[i] != 0xFF) {
                 fprintf(err, "zeldump: note: cells 0..15 are not 0xFF; a rebuilt object file "
                              "carries 0xFF there\n");
                 break;
             }
-        for (int i = 0; i < 768; i++) {
-            const unsigned char *t = a.eep + 560 + 4 * i;
+        for (int i = 0; i < MAKROANZ; i++) {
+            const unsigned char *t = a.eep + MAKROADR + 4 * i;
             if (t[2] == 0xFF && t[3] == 0xFF && (t[0] != 0xFF || t[1] != 0xFF))
-                nicht("zeldump: macro table entry at 0x%04lX..0x%04lX: %s\n", 560 + 4 * i,
-                      563 + 4 * i, "free but holds an address");
+                nicht("zeldump: macro table entry at 0x%04lX..0x%04lX: %s\n", (long)MAKROADR + 4 * i,
+                      (long)MAKROADR + 3 + 4 * i, "free but holds an address");
         }
     }
 };

@@ -10,7 +10,7 @@
 #include <vector>
 
 enum {
-    MAXEINTRAG = 16 + 256 + 768,   // every table entry of the image
+    MAXEINTRAG = FONTANZ + BILDANZ + MAKROANZ,   // every table entry of the image
     MAXZEILE = 250,                // longest source line written; the reader takes 254
     BILDDATEI = 4200,              // largest picture file the compiler reads
     FNTDATEI = 8200,               // largest font file the compiler reads

@@ -49,10 +49,7 @@ static int modell(const char *s)
     long n = zahl(s);
     if (n >= 0)
         return n < ZELMODELS ? (int)n : -1;
-    for (int i = 0; i < ZELMODELS; i++)
-        if (strlen(s) >= 8 && strncasecmp(zel[i].name, s, 8) == 0)
-            return i;
-    return -1;
+    return zelsuche(s);
 }
 
 static int falsch(const char *was, const char *wert)

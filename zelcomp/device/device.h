@@ -16,9 +16,12 @@ enum { ZELMODELS = 5, ZELBAUDS = 8 };
 extern const zelmodel zel[ZELMODELS];
 extern const int zelbaud[ZELBAUDS];
 
+// Selects the model zelsuche finds for text; 0 when it found one, 1 when
+// the model stays as it was.
 int zelstr2var(zelctx &c, const char *text);
 // The model whose name (its first 8 characters, in any case) begins text;
-// the last such row, -1 when none.
+// the last such row, -1 when none. The one lookup by name: the compiler,
+// the upload file's header, zeldump and zelsim all ask it.
 int zelsuche(const char *text);
 int baudindex(long rate);                  // index in zelbaud, or -1
 

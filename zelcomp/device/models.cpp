@@ -26,13 +26,10 @@ int zelsuche(const char *text)
 
 int zelstr2var(zelctx &c, const char *text)
 {
-    int r = 0;
-    for (int i = 0; i < ZELMODELS; i++) {
-        r = strncasecmp(zel[i].name, text, 8);
-        if (r == 0)
-            c.zelnr = i;
-    }
-    return r;
+    int nr = zelsuche(text);
+    if (nr >= 0)
+        c.zelnr = nr;
+    return nr < 0;
 }
 
 int baudindex(long rate)
