@@ -19,14 +19,8 @@
 #include <time.h>
 #include <unistd.h>
 
-struct comtimeouts {
-    cc_t vmin;                  // bytes a read waits for
-    cc_t vtime;                 // tenths of a second a read waits
-};
-
 int _comh = -1;                 // descriptor of the open port; -1 while none (0 is a valid one)
 struct termios _dcb;            // settings of the open port, re-applied on a rate change
-comtimeouts _cto;               // both 0: reads return at once
 static struct termios _alt;     // the port's settings before it was opened, put back at the close
 static int _altda;              // 1 when _alt holds them
 static char _grund[PATH_MAX + 64]; // device and reason the last open failed; "" when none
@@ -104,10 +98,8 @@ static int einstellen(speed_t sp)
     _alt = _dcb;
     _altda = 1;
     rohmodus(_dcb, sp);
-    _cto.vmin = 0;
-    _cto.vtime = 0;
-    _dcb.c_cc[VMIN] = _cto.vmin;
-    _dcb.c_cc[VTIME] = _cto.vtime;
+    _dcb.c_cc[VMIN] = 0;       // a read waits for no byte
+    _dcb.c_cc[VTIME] = 0;      // and no time: it returns at once
     if (tcsetattr(_comh, TCSANOW, &_dcb) != 0)
         return 0;
     int dtr = TIOCM_DTR;
