@@ -73,6 +73,11 @@ enum {
     BLOCKKOPF = 12,            // command bytes in front of a block's data
     SCHLUSSLEN = 11,           // trailer bytes
     ERSTEADR = 16,             // the first EEPROM address the blocks write
+    // offsets in the header
+    KOPFWORT = 1,              // "program " (8 bytes) after a form feed
+    KOPFNAME = 9,              // the model's name, 8 bytes, zero-padded
+    KOPFREST = 17,             // the module commands that prepare the upload
+    KOPFGROESSE = 23,          // the image size, low byte first; 0 means 65536
 };
 extern const unsigned char eepschluss[SCHLUSSLEN]; // the trailer, the same in every file
 // 1 when buf holds a complete, well-formed upload file (header, blocks covering 16..groesse-1

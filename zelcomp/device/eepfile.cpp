@@ -19,7 +19,7 @@ static const unsigned char zugriff[3] = {ESC, EEPBEF, EEPBEF2};
 static int kopfmodell(const unsigned char *kopf)
 {
     char name[9];
-    memcpy(name, kopf + 9, 8);
+    memcpy(name, kopf + KOPFNAME, 8);
     name[8] = 0;
     return zelsuche(name);
 }
@@ -27,10 +27,10 @@ static int kopfmodell(const unsigned char *kopf)
 // The header as the upload reads it; 0 when it is none.
 static int kopfpruefen(const unsigned char *buf, long len, eepinhalt &e)
 {
-    if (len < EEPKOPF || strncasecmp((const char *)buf + 1, "program", 7) != 0)
+    if (len < EEPKOPF || strncasecmp((const char *)buf + KOPFWORT, "program", 7) != 0)
         return 0;
     e.zelnr = kopfmodell(buf);
-    long t = buf[23] | buf[24] << 8;
+    long t = buf[KOPFGROESSE] | buf[KOPFGROESSE + 1] << 8;
     e.groesse = t ? t : (long)EEPSIZE;
     return e.groesse >= SYSSIZE;
 }

@@ -135,16 +135,18 @@ static void eepkopf(zelctx &c, ausgabe &a, int t)
     const zelmodel &m = zel[c.zelnr];
     unsigned char k[EEPKOPF];
     k[0] = FORMFEED;
-    memcpy(k + 1, "program ", 8);
-    memset(k + 9, 0, 8);
-    memcpy(k + 9, m.name, strnlen(m.name, 8));
+    memcpy(k + KOPFWORT, "program ", 8);
+    memset(k + KOPFNAME, 0, 8);
+    memcpy(k + KOPFNAME, m.name, strnlen(m.name, 8));
     const unsigned char rest[] = {
         ESC, 'Q', 'C', '0',
         ESC, 'O', (unsigned char)(t & 0xFF), (unsigned char)((t >> 8) & 0xFF),
         ESC, 'R', 'O', 0, 18, (unsigned char)(m.xdots - 1), 31, 0,
         ESC, BALKENBEF, 'R', '1', 1, 19, (unsigned char)(m.xdots - 2), 30, 0,
         (unsigned char)(t / c.wrblksize + 2), 3};
-    memcpy(k + 17, rest, sizeof rest);
+    static_assert(KOPFREST + sizeof rest == EEPKOPF, "the header is EEPKOPF bytes");
+    static_assert(KOPFREST + 6 == KOPFGROESSE, "the size follows ESC 'O'");
+    memcpy(k + KOPFREST, rest, sizeof rest);
     schreibe(a, k, sizeof k);
 }
 
