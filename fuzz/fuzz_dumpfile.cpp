@@ -20,10 +20,11 @@ static void alles(abbild &a, FILE *nul, int zeichnen)
     if (a.fehler)
         return;
     liste(a, nul);
-    quelle(a, "q", "x", nul);
+    const ausgabeart w = {"x.EEO", 1, nul};
+    quelle(a, w, "q", "x");
     if (zeichnen)
-        pngbilder(a, "q", 1, nul);
-    PRUEFE(schreibeeep(a, "q/x.EEP", nul));
+        pngbilder(a, w, "q", 1);
+    PRUEFE(schreibeeep(a, w, "q/x.EEP", nul));
     fuzzrmdir("q");
 }
 

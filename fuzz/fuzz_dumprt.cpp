@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!ladeeep(a, eepname.c_str(), nul))
         return 0;                      // DESTINATION wrote over one of the files
     karte(a, nul);
-    if (a.fehler || quelle(a, "rt", "m", nul) != 0) {
+    if (a.fehler || quelle(a, ausgabeart{eepname.c_str(), 1, nul}, "rt", "m") != 0) {
         jenseits++;
         return 0;
     }

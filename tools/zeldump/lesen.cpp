@@ -126,18 +126,7 @@ int ladezel(abbild &a, zelctx &c)
     return ok;
 }
 
-int schreibeeeo(const abbild &a, const char *name)
+int schreibeeeo(const abbild &a, const ausgabeart &w, const char *name)
 {
-    char tmp[NAMELEN + 16];
-    FILE *f = ostemp(name, tmp, sizeof tmp);
-    if (!f)
-        return 0;
-    int ok = fwrite(a.eep, 1, a.groesse, f) == (size_t)a.groesse;
-    ok = fflush(f) == 0 && ok;
-    ok = fclose(f) == 0 && ok;
-    const char *const t[1] = {tmp}, *const z[1] = {name};
-    if (ok && osersetze(t, z, 1) == 1)
-        return 1;
-    osverwirf(tmp);
-    return 0;
+    return schreibe(w, name, a.eep, (size_t)a.groesse);
 }

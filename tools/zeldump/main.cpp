@@ -23,6 +23,7 @@ static const char hilfe[] =
     "  -cN          read the module on COMN (port 1 or 2)\n"
     "  -bRATE       read at this rate after connecting\n"
     "  -w FILE.EEO  save what was read from the module\n"
+    "  --force      replace files of -s and -p that are there\n"
     "  -h, --help   show this help and end\n"
     "  --version    show the version and end\n"
     "Exit status: 0 done, 1 a bad file, 2 a device failure, 64 a usage error.\n";
@@ -38,6 +39,7 @@ struct optionen {
     long rate = 0;
     const char *backup = nullptr;
     const char *datei = nullptr;
+    int force = 0;
 };
 
 static long zahl(const char *s)
@@ -53,11 +55,41 @@ static int falsch(const char *text, const char *wert)
     return 0;
 }
 
+// How the outputs are written; the files -w and -e name are replaced, as
+// the compiler replaces its outputs.
+static ausgabeart art(const optionen &o, int genannt)
+{
+    return {o.datei, genannt || o.force, stderr};
+}
+
+// The targets the command line names, checked before anything is read:
+// a file that is no regular file or that is the input is never replaced,
+// and a directory for -s or -p must be one. 1 when all can be written.
+static int zielepruefen(const optionen &o)
+{
+    const char *dateien[] = {o.backup, o.eep};
+    for (const char *z : dateien)
+        if (z && !zielfrei(art(o, 1), z))
+            return 0;
+    const char *verz[] = {o.quelle, o.png};
+    osident id;
+    for (const char *v : verz)
+        if (v) {
+            osart k = osidname(v, id);
+            if (k != OSKEINE && k != OSVERZ) {
+                fprintf(stderr, "zeldump: %s is no directory\n", v);
+                return 0;
+            }
+        }
+    return 1;
+}
+
 // 1 to go on, 0 on a usage error, 2 after the help or the version.
 static int lese(optionen &o, int argc, char **argv)
 {
     static const option lang[] = {{"scale", required_argument, nullptr, 'S'},
                                   {"help", no_argument, nullptr, 'h'},
+                                  {"force", no_argument, nullptr, 'f'},
                                   {"version", no_argument, nullptr, 'V'},
                                   {nullptr, 0, nullptr, 0}};
     int k;
@@ -68,6 +100,7 @@ static int lese(optionen &o, int argc, char **argv)
                 return falsch("unknown model", optarg);
             break;
         case 'l': o.liste = 1; break;
+        case 'f': o.force = 1; break;
         case 's': o.quelle = optarg; break;
         case 'p': o.png = optarg; break;
         case 'e': o.eep = optarg; break;
@@ -104,7 +137,7 @@ static int lese(optionen &o, int argc, char **argv)
         return falsch("give one file or one port", "");
     if ((o.backup || o.rate) && !o.com)
         return falsch("-w and -b read a module: give -cN", "");
-    return 1;
+    return zielepruefen(o);
 }
 
 static int endung(const char *name, const char *ext)
@@ -137,10 +170,8 @@ static int laden(abbild &a, const optionen &o)
         fsterminal(*c, stderr);
         if (!ladezel(a, *c))
             return 2;
-        if (o.backup && !schreibeeeo(a, o.backup)) {
-            fprintf(stderr, "zeldump: cannot write %s\n", o.backup);
+        if (o.backup && !schreibeeeo(a, art(o, 1), o.backup))
             return 1;
-        }
         return 0;
     }
     a.zelnr = o.zelnr;
@@ -148,22 +179,27 @@ static int laden(abbild &a, const optionen &o)
     return ok ? 0 : 1;
 }
 
+// 0 done, 1 when an output is not what it should be, 64 when a file of
+// -s or -p that is there was not replaced.
 static int ausgaben(const abbild &a, const optionen &o)
 {
     int status = 0;
     if (o.liste)
         liste(a, stdout);
     if (o.quelle) {
-        int n = quelle(a, o.quelle, stamm(o.datei).c_str(), stderr);
-        if (n)
-            status = 1;
+        int n = quelle(a, art(o, 0), o.quelle, stamm(o.datei).c_str());
+        status = n == ZIELFEHLER ? 64 : n ? 1 : 0;
         if (n > 0)
             fprintf(stderr, "zeldump: %d part(s) of the image cannot be written as source; "
-                            "the rest is in %s\n", n, o.quelle);
+                            "the source in %s does not rebuild the image byte for byte\n",
+                    n, o.quelle);
     }
-    if (o.png && pngbilder(a, o.png, o.scale, stderr))
-        status = 1;
-    if (o.eep && !schreibeeep(a, o.eep, stdout))
+    if (o.png) {
+        int n = pngbilder(a, art(o, 0), o.png, o.scale);
+        if (n)
+            status = n == ZIELFEHLER ? 64 : status ? status : 1;
+    }
+    if (o.eep && !schreibeeep(a, art(o, 1), o.eep, stdout) && !status)
         status = 1;
     return status;
 }

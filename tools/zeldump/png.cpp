@@ -13,7 +13,7 @@
 #include "stb_image_write.h"
 #pragma GCC diagnostic pop
 
-#include <filesystem>
+#include "basis/os.h"
 
 namespace {
 
@@ -29,9 +29,16 @@ struct leinwand {
             for (int i = x; i < x + n && i < w; i++)
                 px[(size_t)j * w + i] = v;
     }
-    int speichere(const std::string &name) const
+    // The PNG file's bytes; empty when it could not be made.
+    std::string png() const
     {
-        return w > 0 && h > 0 && stbi_write_png(name.c_str(), w, h, 1, px.data(), w) != 0;
+        std::string bytes;
+        auto anhaengen = [](void *z, void *p, int n) {
+            ((std::string *)z)->append((const char *)p, (size_t)n);
+        };
+        if (w <= 0 || h <= 0 || !stbi_write_png_to_func(anhaengen, &bytes, w, h, 1, px.data(), w))
+            bytes.clear();
+        return bytes;
     }
 };
 
@@ -66,21 +73,21 @@ void ziffer(leinwand &l, int d, int x0, int y0, int s)
                 l.block(x0 + x * s, y0 + y * s, s, s, DUNKEL);
 }
 
-std::string pfad(const char *dir, const std::string &name)
+std::string pfad(const char *dir, const eintrag &e)
 {
-    return std::string(dir) + "/" + name;
+    return std::string(dir) + (e.art == 'F' ? "/font" : "/picture") + std::to_string(e.nr) + ".png";
 }
 
-int bildpng(const abbild &a, const eintrag &e, const char *dir, int s)
+std::string bildpng(const abbild &a, const eintrag &e, int s)
 {
     const unsigned char *p = a.eep + e.adr;
     int w = p[0], h = p[1], o = e.orient;
     leinwand l(w * s, h * s);
     zeichne(l, p + 2, o, w, h, (w + 7) / 8, 0, 0, s);
-    return l.speichere(pfad(dir, "picture" + std::to_string(e.nr) + ".png"));
+    return l.png();
 }
 
-int fontpng(const abbild &a, const eintrag &e, const char *dir, int s)
+std::string fontpng(const abbild &a, const eintrag &e, int s)
 {
     const unsigned char *p = a.eep + e.adr;
     int o = p[1], erst = p[2], letzt = p[3], w = p[4], h = p[5];
@@ -102,29 +109,48 @@ int fontpng(const abbild &a, const eintrag &e, const char *dir, int s)
         zeichne(l, p + 8 + (long)(c - erst) * p[7], o, w, h, p[6], links + spalte * cw + 1,
                 oben + zeile * ch + 1, s);
     }
-    return l.speichere(pfad(dir, "font" + std::to_string(e.nr) + ".png"));
+    return l.png();
 }
 
-} // namespace
-
-int pngbilder(const abbild &a, const char *dir, int scale, FILE *err)
+// Entries that have dots to draw; the others are told on err.
+std::vector<const eintrag *> zuzeichnen(const abbild &a, FILE *err)
 {
-    std::error_code fehlercode;
-    std::filesystem::create_directories(dir, fehlercode);
-    int fehler = 0;
+    std::vector<const eintrag *> v;
     for (int i = 0; i < a.anz; i++) {
         const eintrag &e = a.e[i];
         if (!e.len || (e.art != 'F' && e.art != 'B'))
             continue;
         const unsigned char *p = a.eep + e.adr;
-        if ((e.art == 'B' && (!p[0] || !p[1])) || (e.art == 'F' && (!p[4] || !p[5]))) {
+        if ((e.art == 'B' && (!p[0] || !p[1])) || (e.art == 'F' && (!p[4] || !p[5])))
             fprintf(err, "zeldump: %s %d has no dots to draw\n", e.art == 'F' ? "font" : "picture",
                     e.nr);
-            continue;
-        }
-        if (!(e.art == 'F' ? fontpng(a, e, dir, scale) : bildpng(a, e, dir, scale))) {
-            fprintf(err, "zeldump: cannot write the PNG of %s %d into %s\n",
-                    e.art == 'F' ? "font" : "picture", e.nr, dir);
+        else
+            v.push_back(&e);
+    }
+    return v;
+}
+
+} // namespace
+
+int pngbilder(const abbild &a, const ausgabeart &w, const char *dir, int scale)
+{
+    std::vector<const eintrag *> v = zuzeichnen(a, w.err);
+    // Every file checked before the first is written.
+    int frei = 1;
+    for (const eintrag *e : v)
+        frei &= zielfrei(w, pfad(dir, *e));
+    if (!frei)
+        return ZIELFEHLER;
+    if (!osverz(dir)) {
+        fprintf(w.err, "zeldump: cannot make the directory %s\n", dir);
+        return 1;
+    }
+    int fehler = 0;
+    for (const eintrag *e : v) {
+        std::string png = e->art == 'F' ? fontpng(a, *e, scale) : bildpng(a, *e, scale);
+        if (png.empty() || !schreibe(w, pfad(dir, *e), png.data(), png.size())) {
+            fprintf(w.err, "zeldump: cannot write the PNG of %s %d into %s\n",
+                    e->art == 'F' ? "font" : "picture", e->nr, dir);
             fehler++;
         }
     }

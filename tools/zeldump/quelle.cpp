@@ -3,12 +3,18 @@
 #include "zeldump.h"
 #include "device/device.h"
 #include "font/font.h"
+#include "basis/os.h"
 
 #include <cstring>
 #include <memory>
-#include <filesystem>
 
 namespace {
+
+// A file of the source, kept until every one is known.
+struct seitendatei {
+    std::string name;          // in the source's directory
+    std::string bytes;
+};
 
 struct schreiber {
     const abbild &a;
@@ -17,7 +23,7 @@ struct schreiber {
     std::string text;          // the source so far
     int modell;                // model selected at this point of the source
     int fehlt = 0;             // what could not be expressed
-    int dateifehler = 0;       // side files that could not be written
+    std::vector<seitendatei> dateien;  // the side files, the source last
 
     void nicht(const char *fmt, long adr, long bis, const char *was)
     {
@@ -27,11 +33,26 @@ struct schreiber {
 
     void datei(const std::string &name, const unsigned char *p, long n)
     {
-        FILE *f = fopen((dir + "/" + name).c_str(), "wb");
-        if (!f || fwrite(p, 1, n, f) != (size_t)n)
-            dateifehler++;
-        if (f && fclose(f) != 0)
-            dateifehler++;
+        dateien.push_back({name, std::string((const char *)p, (size_t)n)});
+    }
+
+    // Every file checked before the first is written, so that a refused
+    // one leaves the directory as it was.
+    int schreibealle(const ausgabeart &w)
+    {
+        int frei = 1;
+        for (const seitendatei &d : dateien)
+            frei &= zielfrei(w, dir + "/" + d.name);
+        if (!frei)
+            return ZIELFEHLER;
+        if (!osverz(dir.c_str())) {
+            fprintf(err, "zeldump: cannot make the directory %s\n", dir.c_str());
+            return -1;
+        }
+        for (const seitendatei &d : dateien)
+            if (!schreibe(w, dir + "/" + d.name, d.bytes.data(), d.bytes.size()))
+                return -1;
+        return 0;
     }
 
     void waehle(int z)
@@ -177,11 +198,9 @@ struct schreiber {
 
 } // namespace
 
-int quelle(const abbild &a, const char *dir, const char *name, FILE *err)
+int quelle(const abbild &a, const ausgabeart &w, const char *dir, const char *name)
 {
-    std::error_code fehlercode;
-    std::filesystem::create_directories(dir, fehlercode);
-    schreiber s{a, dir, err, "", a.zelnr};
+    schreiber s{a, dir, w.err, "", a.zelnr, 0, {}};
     s.text = "; rebuilds the image byte for byte: zelcomp -o " + std::string(name) + ".mac\n";
     s.text += std::string(zel[a.zelnr].name) + "\n";
     s.tabellen();
@@ -206,14 +225,14 @@ int quelle(const abbild &a, const char *dir, const char *name, FILE *err)
             s.makro(e);
         pos = e.adr + e.len;
     }
+    // No source makes an image longer than its last record.
     if (a.groesse > pos)
-        fprintf(err, "zeldump: note: bytes 0x%04lX..0x%04lX after the last record are not part "
-                     "of the rebuilt image\n", pos, a.groesse - 1);
+        s.nicht("zeldump: bytes 0x%04lX..0x%04lX: %s\n", pos, a.groesse - 1,
+                "after the last record; the source does not give them back");
     s.waehle(a.zelnr);
     s.datei(std::string(name) + ".mac", (const unsigned char *)s.text.data(), (long)s.text.size());
-    if (s.dateifehler) {
-        fprintf(err, "zeldump: cannot write the source into %s\n", dir);
-        return -1;
-    }
-    return s.fehlt;
+    int r = s.schreibealle(w);
+    if (r == -1)
+        fprintf(w.err, "zeldump: cannot write the source into %s\n", dir);
+    return r ? r : s.fehlt;
 }

@@ -42,12 +42,24 @@ struct summen {
     long len[5];        // their bytes
 };
 
+// How the outputs are written.
+struct ausgabeart {
+    const char *eingabe;   // the file read, never replaced; nullptr when a module was read
+    int force;             // 1: a regular file that is there is replaced (--force, -w, -e)
+    FILE *err;             // where a refusal or a failure is told
+};
+// 1 when ziel may be written; else says why on w.err and gives 0.
+int zielfrei(const ausgabeart &w, const std::string &ziel);
+// n bytes at p as the file ziel, complete or not at all; 1 written, 0
+// refused or failed (told on w.err).
+int schreibe(const ausgabeart &w, const std::string &ziel, const void *p, size_t n);
+
 // input
 int ladeeeo(abbild &a, const char *name, FILE *err);       // 1 ok, 0 bad file
 int ladeeep(abbild &a, const char *name, FILE *err);       // 1 ok, 0 bad file
 // Reads the module on port c.com, telling c.con; 1 ok, 0 when it could not be read.
 int ladezel(abbild &a, zelctx &c);
-int schreibeeeo(const abbild &a, const char *name);        // atomic; 1 ok
+int schreibeeeo(const abbild &a, const ausgabeart &w, const char *name);   // 1 ok
 
 // memory map
 void karte(abbild &a, FILE *err);                          // fills e, ende, fehler
@@ -68,13 +80,17 @@ struct befehlsicht {
 std::vector<befehlsicht> zerlege(const abbild &a, long adr, long len, int grenze);
 void liste(const abbild &a, FILE *out);
 
-// source regeneration; returns the number of things it could not express
-int quelle(const abbild &a, const char *dir, const char *name, FILE *err);
+// source regeneration; returns the number of things it could not express,
+// ZIELFEHLER when a file was refused and nothing written, -1 when one could
+// not be written
+enum { ZIELFEHLER = -2 };
+int quelle(const abbild &a, const ausgabeart &w, const char *dir, const char *name);
 
-// pictures and fonts as PNG
-int pngbilder(const abbild &a, const char *dir, int scale, FILE *err);
+// pictures and fonts as PNG; the number of files not written, ZIELFEHLER
+// when a file was refused and nothing written
+int pngbilder(const abbild &a, const ausgabeart &w, const char *dir, int scale);
 
-// the upload file of the image
-int schreibeeep(const abbild &a, const char *name, FILE *err);
+// the upload file of the image, its line on con; 1 written
+int schreibeeep(const abbild &a, const ausgabeart &w, const char *name, FILE *con);
 
 #endif

@@ -48,6 +48,26 @@ int osersetze(const char *const tmp[], const char *const ziel[], int n);
 void ostext(FILE *f);
 // Removes tmp and drops it from the register.
 void osverwirf(const char *tmp);
+// Renames tmp to ziel only when there is no file of that name: the check
+// and the rename are one step, so a file another program makes meanwhile is
+// never replaced. 1 done (tmp dropped from the register), 0 when ziel is
+// there or the rename failed; tmp is then still there.
+int osneu(const char *tmp, const char *ziel);
+// Makes the directory dir and those above it that are missing; 1 when dir
+// is a directory afterwards.
+int osverz(const char *dir);
+
+// The whole-file writer every program uses for an output: n bytes at p
+// become the file ziel by ostemp and a rename, so a full disk, a size limit
+// or an interrupt leaves the old file as it was and no temporary file.
+enum { OSERSETZEN, OSNEU };        // modus: replace a regular file that is there, or never
+enum oswr {
+    OSGESCHRIEBEN,                 // ziel holds the n bytes
+    OSKEINEDATEI,                  // ziel is there and no regular file; left alone
+    OSVORHANDEN,                   // OSNEU and ziel is there; left alone
+    OSSCHREIBFEHLER,               // could not be written; ziel as it was
+};
+oswr osschreibe(const char *ziel, const void *p, size_t n, int modus);
 
 // Interrupt cleanup. osinstall sets it up once at program start: an
 // interrupt, termination or hang-up removes the registered temporary files,

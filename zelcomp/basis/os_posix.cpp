@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -364,6 +365,41 @@ void osverwirf(const char *tmp)
 {
     unlink(tmp);
     osvergiss(tmp);
+}
+
+int osneu(const char *tmp, const char *ziel)
+{
+    // renameat2 refuses a name that is there; where the file system cannot
+    // do that, a hard link can, and the temporary name is removed after it.
+    int r = renameat2(AT_FDCWD, tmp, AT_FDCWD, ziel, RENAME_NOREPLACE);
+    if (r != 0 && errno != EEXIST) {
+        r = link(tmp, ziel);
+        if (r == 0)
+            unlink(tmp);
+    }
+    if (r != 0)
+        return 0;
+    osvergiss(tmp);
+    return 1;
+}
+
+int osverz(const char *dir)
+{
+    char pfad[NAMELEN + 16];
+    if (snprintf(pfad, sizeof pfad, "%s", dir) >= (int)sizeof pfad)
+        return 0;
+    osident id;
+    // Each directory on the way, from the top down.
+    for (char *p = pfad + 1; *p; p++)
+        if (*p == '/') {
+            *p = 0;
+            if (osidname(pfad, id) == OSKEINE)
+                mkdir(pfad, 0777);
+            *p = '/';
+        }
+    if (osidname(pfad, id) == OSKEINE)
+        mkdir(pfad, 0777);
+    return osidname(pfad, id) == OSVERZ;
 }
 
 static void abbruch(int sig)

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -378,6 +379,39 @@ void osverwirf(const char *tmp)
 {
     DeleteFileA(tmp);
     osvergiss(tmp);
+}
+
+int osneu(const char *tmp, const char *ziel)
+{
+    // Without MOVEFILE_REPLACE_EXISTING the move fails on a name that is
+    // there, in the same step as it checks.
+    for (int versuch = 0;; versuch++) {
+        if (MoveFileExA(tmp, ziel, MOVEFILE_WRITE_THROUGH))
+            break;
+        if (versuch == 100 || !besetzt() || GetFileAttributesA(ziel) != INVALID_FILE_ATTRIBUTES)
+            return 0;
+        Sleep(20);
+    }
+    osvergiss(tmp);
+    return 1;
+}
+
+int osverz(const char *dir)
+{
+    char pfad[NAMELEN + 16];
+    if (snprintf(pfad, sizeof pfad, "%s", dir) >= (int)sizeof pfad)
+        return 0;
+    // Each directory on the way, from the top down; a drive ("C:") is none.
+    for (char *p = pfad + 1; *p; p++)
+        if ((*p == '/' || *p == '\\') && p[-1] != ':') {
+            char c = *p;
+            *p = 0;
+            CreateDirectoryA(pfad, nullptr);
+            *p = c;
+        }
+    CreateDirectoryA(pfad, nullptr);
+    DWORD a = GetFileAttributesA(pfad);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // Runs in a thread of its own. Returning FALSE hands the event on to the

@@ -16,6 +16,7 @@ struct ausgabe {
     FILE *f;                   // the temporary file while it is written; nullptr when closed
     char tmp[NAMELEN + 16];    // the temporary file's name; empty when there is none
     int ok;                    // 1 while every step has succeeded
+    std::string *puffer;       // collects the bytes instead of f; nullptr when writing a file
 };
 
 // Checks the target and opens its temporary file; a failure is reported
@@ -26,6 +27,7 @@ static int oeffne(zelctx &c, ausgabe &a, const char *name)
     a.f = nullptr;
     a.tmp[0] = 0;
     a.ok = 0;
+    a.puffer = nullptr;
     osident id;
     if (isteingabe(c, name)) {
         fehler(c, "Output file <%s> would overwrite an input file !", name);
@@ -57,7 +59,9 @@ static int oeffne(zelctx &c, ausgabe &a, const char *name)
 
 static void schreibe(ausgabe &a, const void *p, size_t n)
 {
-    if (n && fwrite(p, 1, n, a.f) != n)
+    if (a.puffer)
+        a.puffer->append((const char *)p, n);
+    else if (n && fwrite(p, 1, n, a.f) != n)
         a.ok = 0;
 }
 
@@ -150,24 +154,39 @@ static void eepkopf(zelctx &c, ausgabe &a, int t)
     schreibe(a, k, sizeof k);
 }
 
+static void eepinhalt(zelctx &c, ausgabe &a)
+{
+    int t = SYSSIZE + c.adresse;
+    c.wrblksize = 64;
+    while (t / c.wrblksize > 80)
+        c.wrblksize += 64;
+    eepkopf(c, a, t);
+    c.wradr = ERSTEADR;
+    c.wraktblk = 0;
+    fwr(c, a, c.font, sizeof c.font);
+    fwr(c, a, c.bild, sizeof c.bild);
+    fwr(c, a, c.makro, sizeof c.makro);
+    fwr(c, a, c.eeprom, c.adresse);
+    schreibe(a, eepschluss, sizeof eepschluss);
+}
+
 static void eepdatei(zelctx &c, ausgabe &a)
 {
     fprintf(c.con, "\nWrite EEPROM Upload File %s", c.outfile);
-    if (oeffne(c, a, c.outfile)) {
-        int t = SYSSIZE + c.adresse;
-        c.wrblksize = 64;
-        while (t / c.wrblksize > 80)
-            c.wrblksize += 64;
-        eepkopf(c, a, t);
-        c.wradr = ERSTEADR;
-        c.wraktblk = 0;
-        fwr(c, a, c.font, sizeof c.font);
-        fwr(c, a, c.bild, sizeof c.bild);
-        fwr(c, a, c.makro, sizeof c.makro);
-        fwr(c, a, c.eeprom, c.adresse);
-        schreibe(a, eepschluss, sizeof eepschluss);
-    }
+    if (oeffne(c, a, c.outfile))
+        eepinhalt(c, a);
     schliesse(c, a);
+}
+
+void eepbytes(zelctx &c, std::string &bytes)
+{
+    ausgabe a;
+    a.name = "";
+    a.f = nullptr;
+    a.tmp[0] = 0;
+    a.ok = 1;
+    a.puffer = &bytes;
+    eepinhalt(c, a);
 }
 
 void writeobj(zelctx &c)
@@ -205,6 +224,7 @@ static void abhdatei(zelctx &c, ausgabe &a)
     if (c.abhlen < 0) {
         fehler(c, "Too many files read for %s !", c.depfile);
         a.name = c.depfile;
+        a.puffer = nullptr;
         a.f = nullptr;
         a.tmp[0] = 0;
         a.ok = 0;
