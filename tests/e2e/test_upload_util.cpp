@@ -134,23 +134,16 @@ hostline::~hostline()
 
 void hostline::rate(long r)
 {
-    static const struct {
-        long rate;
-        speed_t code;
-    } raten[] = {
-        {1200, B1200}, {2400, B2400}, {4800, B4800}, {9600, B9600},
-        {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200},
-    };
     termios t;
     if (tcgetattr(fd, &t) != 0)
         return;
     cfmakeraw(&t);
     t.c_cflag |= CLOCAL | CREAD;
-    for (const auto &x : raten)
-        if (x.rate == r) {
-            cfsetispeed(&t, x.code);
-            cfsetospeed(&t, x.code);
-        }
+    speed_t sp;
+    if (ratecode(r, &sp)) {
+        cfsetispeed(&t, sp);
+        cfsetospeed(&t, sp);
+    }
     tcsetattr(fd, TCSANOW, &t);
 }
 

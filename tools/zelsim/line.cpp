@@ -75,18 +75,13 @@ void leitungzu(zelsim &s)
 // tcgetattr reports the settings the host made on its side of the pair.
 int leitungsrate(zelsim &s, int hostempfang)
 {
-    static const speed_t codes[ZELBAUDS] = {B1200, B2400, B4800, B9600,
-                                            B19200, B38400, B57600, B115200};
     termios t;
     if (tcgetattr(s.master, &t) != 0)
         return -1;
     speed_t sp = hostempfang ? cfgetispeed(&t) : cfgetospeed(&t);
     if (hostempfang && sp == B0)
         sp = cfgetospeed(&t);
-    for (int i = 0; i < ZELBAUDS; i++)
-        if (codes[i] == sp)
-            return i;
-    return -1;
+    return codeindex(sp);
 }
 
 // Takes what the host has written off the line at once, so that the rate

@@ -1,7 +1,8 @@
-// Model and baud tables, the module handshake and the upload.
+// The model table, the module handshake and the upload.
 #ifndef ZELCOMP_DEVICE_H
 #define ZELCOMP_DEVICE_H
 
+#include "../serial/seriowin.h"
 #include "../zelcomp.h"
 
 struct zelmodel {
@@ -12,9 +13,8 @@ struct zelmodel {
     int datamax;
 };
 
-enum { ZELMODELS = 5, ZELBAUDS = 8 };
+enum { ZELMODELS = 5 };
 extern const zelmodel zel[ZELMODELS];
-extern const int zelbaud[ZELBAUDS];
 
 // Selects the model zelsuche finds for text; 0 when it found one, 1 when
 // the model stays as it was.
@@ -23,7 +23,6 @@ int zelstr2var(zelctx &c, const char *text);
 // the last such row, -1 when none. The one lookup by name: the compiler,
 // the upload file's header, zeldump and zelsim all ask it.
 int zelsuche(const char *text);
-int baudindex(long rate);                  // index in zelbaud, or -1
 
 // Opens port c.com at 9600 bit/s and finds the module on it: the connect
 // line, the scan and the size line, or why not. 1 with the port open; 0

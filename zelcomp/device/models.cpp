@@ -1,4 +1,4 @@
-// The five module models and the eight rates the modules know.
+// The five module models.
 #include "device.h"
 
 #include <strings.h>
@@ -10,8 +10,6 @@ const zelmodel zel[ZELMODELS] = {
     {240, 128, 'H', "ZEL530-5", 191},
     {128, 64, 'V', "QO417-2R8", 31},
 };
-
-const int zelbaud[ZELBAUDS] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
 // Names count in their first 8 characters only, which is all the upload
 // file header has room for.
@@ -30,12 +28,4 @@ int zelstr2var(zelctx &c, const char *text)
     if (nr >= 0)
         c.zelnr = nr;
     return nr < 0;
-}
-
-int baudindex(long rate)
-{
-    for (int i = 0; i < ZELBAUDS; i++)
-        if (zelbaud[i] == rate)
-            return i;
-    return -1;
 }

@@ -32,23 +32,6 @@ unsigned portms(void)
     return (uint32_t)ts.tv_sec * 1000u + (uint32_t)(ts.tv_nsec / 1000000);
 }
 
-static int rate2speed(long baud, speed_t *sp)
-{
-    static const struct {
-        long rate;
-        speed_t code;
-    } tab[] = {
-        {1200, B1200},   {2400, B2400},   {4800, B4800},   {9600, B9600},
-        {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200},
-    };
-    for (const auto &e : tab)
-        if (e.rate == baud) {
-            *sp = e.code;
-            return 1;
-        }
-    return 0;
-}
-
 // COMn is the device in ZEL_COMn when that is set, else /dev/ttyS<n-1>.
 static int portname(int n, char *name, size_t size)
 {
@@ -125,7 +108,7 @@ int portauf(int n, long baud)
     char name[PATH_MAX];
     speed_t sp;
     _grund[0] = 0;
-    if (!portname(n, name, sizeof name) || !rate2speed(baud, &sp))
+    if (!portname(n, name, sizeof name) || !ratecode(baud, &sp))
         return 0;
     _comh = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (_comh < 0) {
@@ -172,7 +155,7 @@ void portnotaus(void)
 int portrate(long baud)
 {
     speed_t sp;
-    if (_comh < 0 || !rate2speed(baud, &sp))
+    if (_comh < 0 || !ratecode(baud, &sp))
         return 0;
     cfsetispeed(&_dcb, sp);
     cfsetospeed(&_dcb, sp);

@@ -26,15 +26,6 @@ unsigned portms(void)
     return timeGetTime();
 }
 
-static int bekannt(long baud)
-{
-    static const long raten[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
-    for (long r : raten)
-        if (r == baud)
-            return 1;
-    return 0;
-}
-
 // COMn is the device in ZEL_COMn when that is set, else \\.\COMn.
 static int portname(int n, char *name, size_t size)
 {
@@ -103,7 +94,7 @@ int portauf(int n, long baud)
 {
     char name[MAX_PATH];
     _grund[0] = 0;
-    if (!portname(n, name, sizeof name) || !bekannt(baud))
+    if (!portname(n, name, sizeof name) || baudindex(baud) < 0)
         return 0;
     dcbfuellen(baud);
     // no sharing: the port is this process's alone while it is open
@@ -149,7 +140,7 @@ void portnotaus(void)
 
 int portrate(long baud)
 {
-    if (!_comh || !bekannt(baud))
+    if (!_comh || baudindex(baud) < 0)
         return 0;
     _dcb.BaudRate = (DWORD)baud;
     return einstellen();

@@ -7,6 +7,19 @@
 #define ZELCOMP_SERIOWIN_H
 
 #include <cstddef>
+#ifndef _WIN32
+#include <termios.h>
+#endif
+
+// The rates the modules know, bit/s, slowest first. A rate's index is what
+// the module is told on the wire and what its memory keeps.
+enum { ZELBAUDS = 8 };
+extern const int zelbaud[ZELBAUDS];
+int baudindex(long rate);           // index in zelbaud, or -1 when it is none of them
+#ifndef _WIN32
+int ratecode(long rate, speed_t *sp); // the terminal speed code of a module rate; 0 when none
+int codeindex(speed_t sp);          // index in zelbaud of a terminal speed code, or -1
+#endif
 
 extern int _comtohs;                // ticks COMwrite waits for the line at most
 
