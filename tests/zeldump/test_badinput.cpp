@@ -129,3 +129,86 @@ TEST(BadInput, SourceOfWhatNoCompilerMakes)
               "MAKRO 1\n#DL\nPICTURE 5 <p5.blh>\n");
     EXPECT_EQ(readfile(d / "out/p5.blh"), bytes({8, 1, 0xAA}));
 }
+
+// Records that no FONT or PICTURE line can make: each is named with its
+// table entry and ends the run with status 1 in every mode, before anything
+// is drawn or written.
+struct grenzfall {
+    const char *name;
+    int tabelle;            // table cell of the entry: 16 font 1, 48 + 2n picture n
+    std::string record;     // at 0x0E30
+    const char *meldung;    // the whole line
+};
+
+static void PrintTo(const grenzfall &f, std::ostream *os) { *os << f.name; }
+
+static const grenzfall grenzen[] = {
+    {"FontCell255", 16, bytes({'F', 'H', 65, 65, 255, 255, 0, 0}),
+     "zeldump: Font 1 at 0x0E30 has a cell of 255x255 dots; a font has at most 16x16\n"},
+    {"FontCell17Wide", 16, bytes({'F', 'H', 65, 65, 17, 8, 3, 24}) + std::string(24, '\0'),
+     "zeldump: Font 1 at 0x0E30 has a cell of 17x8 dots; a font has at most 16x16\n"},
+    {"FontGlyphOfNoBytes", 16, bytes({'F', 'H', 65, 65, 8, 8, 1, 0}),
+     "zeldump: Font 1 at 0x0E30 has 0 bytes a glyph and 1 a row, which do not hold its 8x8 "
+     "cell\n"},
+    {"FontRowTooShort", 16, bytes({'F', 'H', 65, 65, 16, 8, 1, 16}) + std::string(16, '\0'),
+     "zeldump: Font 1 at 0x0E30 has 16 bytes a glyph and 1 a row, which do not hold its 16x8 "
+     "cell\n"},
+    {"FontVerticalBands", 16, bytes({'F', 'V', 65, 65, 8, 16, 1, 8}) + std::string(8, '\0'),
+     "zeldump: Font 1 at 0x0E30 has 8 bytes a glyph and 1 a row, which do not hold its 8x16 "
+     "cell\n"},
+    {"FontLayout", 16, bytes({'F', 'X', 65, 65, 8, 8, 1, 8}) + std::string(8, '\0'),
+     "zeldump: Font 1 at 0x0E30 has the layout 0x58; fonts are stored as V, H or h\n"},
+    {"PictureWiderThanTheModel", 48 + 2 * 7, bytes({241, 1}) + std::string(31, '\0'),
+     "zeldump: Picture 7 at 0x0E30 has 241x1 dots; the ZEL530-5 shows at most 240x128\n"},
+    {"PictureHigherThanTheModel", 48 + 2 * 7, bytes({8, 129}) + std::string(129, '\0'),
+     "zeldump: Picture 7 at 0x0E30 has 8x129 dots; the ZEL530-5 shows at most 240x128\n"},
+};
+
+class Limits : public ::testing::TestWithParam<grenzfall> {};
+
+TEST_P(Limits, RecordIsReportedInEveryMode)
+{
+    const grenzfall &f = GetParam();
+    tempdir d;
+    std::string bild = mit(leer(3632), f.tabelle, bytes({0x30, 0x0E})) + f.record;
+    writefile(d / "x.EEO", bild);
+    const std::vector<std::string> modi[] = {
+        {"x.EEO"},
+        {"-l", "x.EEO"},
+        {"-s", "out", "x.EEO"},
+        {"-p", "out", "--scale", "1", "x.EEO"},
+        {"-p", "out", "--scale", "64", "x.EEO"},
+        {"-e", "out.EEP", "x.EEO"},
+    };
+    for (const std::vector<std::string> &m : modi) {
+        runresult r = runprog(d.path, ZELDUMP_BIN, m);
+        EXPECT_EQ(r.status, 1) << m[0];
+        EXPECT_EQ(r.err, std::string(f.meldung) +
+                             "zeldump: the tables hold 1 bad entries; nothing more is done\n")
+            << m[0];
+        EXPECT_FALSE(fileexists(d / "out")) << m[0];
+        EXPECT_FALSE(fileexists(d / "out.EEP")) << m[0];
+        EXPECT_EQ(readfile(d / "x.EEO"), bild);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, Limits, ::testing::ValuesIn(grenzen),
+                         [](const ::testing::TestParamInfo<grenzfall> &i) {
+                             return std::string(i.param.name);
+                         });
+
+// The largest records the directives make pass: a 16 x 16 font, a picture
+// as large as the model.
+TEST(Limits, LargestRecordsPass)
+{
+    tempdir d;
+    std::string font = bytes({'F', 'H', 65, 65, 16, 16, 2, 32}) + std::string(32, '\x55');
+    std::string bild = bytes({240, 128}) + std::string(30 * 128, '\0');
+    std::string eeo = mit(mit(leer(3632), 16, bytes({0x30, 0x0E})), 48, bytes({0x58, 0x0E}));
+    writefile(d / "x.EEO", eeo + font + bild);
+    runresult r = runprog(d.path, ZELDUMP_BIN, {"-p", "out", "--scale", "1", "x.EEO"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(fileexists(d / "out/font1.png"));
+    EXPECT_TRUE(fileexists(d / "out/picture0.png"));
+}

@@ -183,7 +183,7 @@ struct leser {
         std::string pos = k0 + " " + std::to_string(m[p + 3]) + "," + std::to_string(m[p + 4]);
         for (int v = 0; v < 2; v++) {
             long l = 5 + bildgroesse(v ? 'V' : 'H', w, h);
-            if (passt(p + l) && l - 5 <= BILDDATEI)
+            if (passt(p + l) && l - 5 <= BILDMAX)
                 neu(l, pos + " <" + dateiname(p, v ? "blv" : "blh") + ">",
                     d.zel & orientiert(v), 1);
         }

@@ -3,6 +3,7 @@
 #include "zeldump.h"
 #include "device/device.h"
 #include "picture/picture.h"
+#include "font/font.h"
 
 #include <algorithm>
 #include <cstring>
@@ -29,13 +30,52 @@ static long recordlaenge(const abbild &a, int art, long adr)
 {
     const unsigned char *p = a.eep + adr;
     if (art == 'F') {
-        if (adr + 8 > a.groesse || p[0] != 'F' || p[2] > p[3])
+        if (adr + FNTKOPF > a.groesse || p[0] != 'F' || p[2] > p[3])
             return 0;
-        return (long)(p[3] - p[2] + 1) * p[7] + 8;
+        return (long)(p[3] - p[2] + 1) * p[7] + FNTKOPF;
     }
     if (adr + 2 > a.groesse)
         return 0;
     return bildgroesse(zel[a.zelnr].orient, p[0], p[1]);
+}
+
+// What a font record's header says against what the FONT directive
+// makes: a cell of at most MATRIXMAX x MATRIXMAX dots, and glyphs whose
+// rows and bytes hold that cell in the record's layout. The reason it
+// fails, empty when it holds.
+static std::string fontfehler(const unsigned char *p)
+{
+    int o = p[1], w = p[4], h = p[5], zeile = p[6], glyph = p[7];
+    char t[160];
+    if (o != 'V' && o != 'H' && o != 'h')
+        snprintf(t, sizeof t, "has the layout 0x%02X; fonts are stored as V, H or h", o);
+    else if (w > MATRIXMAX || h > MATRIXMAX)
+        snprintf(t, sizeof t, "has a cell of %dx%d dots; a font has at most %dx%d", w, h,
+                 MATRIXMAX, MATRIXMAX);
+    else if (o == 'V' ? zeile != (h + 7) / 8 || glyph != (h + 7) / 8 * w
+                      : zeile != (w + 7) / 8 || glyph < h * fntzeile(w))
+        snprintf(t, sizeof t, "has %d bytes a glyph and %d a row, which do not hold its %dx%d cell",
+                 glyph, zeile, w, h);
+    else
+        return "";
+    return t;
+}
+
+// A picture record against what the PICTURE directive stores for the
+// model: no more dots than it shows, no more bytes than a picture file.
+static std::string bildfehler(const abbild &a, const unsigned char *p, long len)
+{
+    const zelmodel &m = zel[a.zelnr];
+    char t[160];
+    if (p[0] > m.xdots || p[1] > m.ydots)
+        snprintf(t, sizeof t, "has %dx%d dots; the %s shows at most %dx%d", p[0], p[1], m.name,
+                 m.xdots, m.ydots);
+    else if (len > BILDMAX)
+        snprintf(t, sizeof t, "takes %ld bytes; a picture file holds at most %d", len,
+                 (int)BILDMAX);
+    else
+        return "";
+    return t;
 }
 
 static void neu(abbild &a, int art, int nr, long adr, long len)
@@ -106,6 +146,13 @@ void karte(abbild &a, FILE *err)
             e.len = recordlaenge(a, e.art, e.adr);
             if (!e.len) {
                 melde(a, err, e, e.art == 'F' ? "holds no font record" : "holds no picture record");
+                continue;
+            }
+            const unsigned char *p = a.eep + e.adr;
+            std::string f = e.art == 'F' ? fontfehler(p) : bildfehler(a, p, e.len);
+            if (!f.empty()) {
+                melde(a, err, e, f.c_str());
+                e.len = 0;
                 continue;
             }
         } else if (e.len == 0) {

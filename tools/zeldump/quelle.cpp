@@ -3,6 +3,7 @@
 #include "zeldump.h"
 #include "device/device.h"
 #include "font/font.h"
+#include "picture/picture.h"
 #include "basis/os.h"
 
 #include <cstring>
@@ -76,7 +77,7 @@ struct schreiber {
 
     void bild(const eintrag &e)
     {
-        if (e.len > BILDDATEI) {
+        if (e.len > BILDMAX) {
             nicht("zeldump: picture at 0x%04lX..0x%04lX: %s\n", e.adr, e.adr + e.len - 1,
                   "larger than any picture file");
             return;
@@ -98,7 +99,7 @@ struct schreiber {
         long stride = o == 'V' ? (long)h * bpr : rec[7];
         long n = 8 + letzt * stride + (long)h * bpr;
         std::vector<unsigned char> f;
-        if (w > 16 || h > 16 || stride > 255 || stride < (long)h * bpr || n > FNTDATEI)
+        if (w > MATRIXMAX || h > MATRIXMAX || stride > 255 || stride < (long)h * bpr || n > BUFLEN)
             return f;
         f.assign(n, 0);
         unsigned char k[8] = {0xAA, 0x55, (unsigned char)w, 0, (unsigned char)h, 0,

@@ -12,8 +12,6 @@
 enum {
     MAXEINTRAG = FONTANZ + BILDANZ + MAKROANZ,   // every table entry of the image
     MAXZEILE = 250,                // longest source line written; the reader takes 254
-    BILDDATEI = 4200,              // largest picture file the compiler reads
-    FNTDATEI = 8200,               // largest font file the compiler reads
 };
 
 // One record a table leads to.

@@ -13,8 +13,7 @@
 
 enum {
     CODES = 256,
-    ZELLEMAX = 16,                          // largest cell side in dots
-    FNTKOPF = 8,
+    ZELLEMAX = MATRIXMAX,                   // largest cell side in dots
     FNTMAX = FNTKOPF + CODES * 2 * ZELLEMAX, // a 16 x 16 font
     PXMAX = 255,                            // largest pixel size asked for
     PXSUCHE = 64,                           // sizes tried for the largest that fits

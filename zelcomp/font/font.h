@@ -6,6 +6,11 @@
 
 int font2eep(zelctx &c);
 
+enum {
+    FNTKOPF = 8,               // header bytes of an FNT file and of a font record
+    MATRIXMAX = 16,            // largest cell side in dots the FONT directive takes
+};
+
 // The module's character sets as Unicode, one entry per code, 0 for a
 // control code (charset.cpp); zelfont and the string reader share them.
 enum { ZEICHEN = 256 };

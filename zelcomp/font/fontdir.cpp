@@ -10,8 +10,6 @@
 
 #include <cstring>
 
-enum { FNTKOPF = 8, MATRIXMAX = 16 };
-
 // Font data into buffer: internal font k, or with k = 0 the named file.
 static int fontladen(zelctx &c, int k)
 {

@@ -7,8 +7,6 @@
 
 #include <cstring>
 
-enum { BILDMAX = 4200 };
-
 long long bildgroesse(int orient, long long w, long long h)
 {
     if (orient == 'V')

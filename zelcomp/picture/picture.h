@@ -5,6 +5,8 @@
 #include "../zelcomp.h"
 
 int bild2eep(zelctx &c);
+
+enum { BILDMAX = 4200 };       // largest picture file the PICTURE directive reads, bytes
 int loadbild(zelctx &c, const char *name);
 // Bytes of the record of a w x h picture in the layout orient ('V', 'H' or 'h').
 long long bildgroesse(int orient, long long w, long long h);
